@@ -1,0 +1,49 @@
+#include "cli/arguments.h"
+
+namespace rivo::cli {
+
+Arguments ParseArguments(const std::vector<std::string>& argv) {
+    Arguments args;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string& word = argv[i];
+        const bool looksLikeOption = word.size() > 1 && word[0] == '-';
+        if (optionsEnded || !looksLikeOption) {
+            positional.push_back(word);
+            continue;
+        }
+        auto value = [&](const std::string& name) -> std::string {
+            if (i + 1 >= argv.size()) throw UsageError{"option " + name + " needs a value"};
+            return argv[++i];
+        };
+        if (word == "--") {
+            optionsEnded = true;
+        } else if (word == "--help" || word == "-h") {
+            args.help = true;
+        } else if (word == "--key") {
+            args.key = true;
+        } else if (word == "-o" || word == "--output") {
+            args.output = value(word);
+        } else if (word.rfind("--output=", 0) == 0) {
+            args.output = word.substr(9);
+        } else if (word == "--separator") {
+            args.separator = value(word);
+        } else if (word.rfind("--separator=", 0) == 0) {
+            args.separator = word.substr(12);
+        } else {
+            throw UsageError{"unknown option " + word};
+        }
+    }
+    if (args.separator && args.separator->size() != 1) {
+        throw UsageError{"the decimal separator must be a single character"};
+    }
+    if (args.output && args.output->empty()) throw UsageError{"the output file name is empty"};
+    if (!positional.empty()) {
+        args.command = positional.front();
+        args.operands.assign(positional.begin() + 1, positional.end());
+    }
+    return args;
+}
+
+}  // namespace rivo::cli

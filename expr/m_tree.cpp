@@ -1,0 +1,295 @@
+// The parser. Read literally, the language is defined by rescanning the text of every node for
+// its loosest operator at depth zero; that is quadratic and recursive. Here the whole input is
+// indexed once, so that each node's splits are found by binary search, and the nodes are filled
+// from an explicit work stack in exactly the order the recursive definition fills them.
+#include "expr/m_tree.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "expr/error.h"
+#include "expr/text.h"
+
+namespace rivo::expr {
+
+namespace {
+
+constexpr std::size_t kLeafLabelLength = 23;
+
+bool IsOneOf(char c, std::string_view set) {
+    return set.find(c) != std::string_view::npos;
+}
+
+// A piece of the input as one level of the parser sees it: the bytes [begin, end) of the input,
+// preceded by a "0" when a leading minus was turned into a subtraction from zero.
+struct Segment {
+    bool zeroPrefix = false;
+    std::int32_t begin = 0;
+    std::int32_t end = 0;
+
+    std::int32_t Length() const { return end - begin + (zeroPrefix ? 1 : 0); }
+};
+
+// The split operators of the table, each a class of depth-zero positions to search.
+enum OperatorClass {
+    kSemicolon,   // ";"
+    kColon,       // ":"
+    kAssign,      // "=" that is not part of "==", "!=", ">=", "<="
+    kComparison,  // where "==", "!=", ">=", "<=", "<" or ">" starts
+    kAddSub,      // "+" "-"
+    kMulDiv,      // "*" "/"
+    kPower,       // "^"
+    kClassCount
+};
+
+// Depth zero relative to a segment: its parenthesis count equals the count before the segment,
+// and its bracket count (bumped only where that parenthesis count holds) equals the bracket
+// count before it. So a position's (parenthesis level, bracket sum at that level) pair decides
+// for every segment at once, and each class keeps its positions sorted by that pair.
+class TextIndex {
+  public:
+    explicit TextIndex(std::string_view text) : text_(text) {
+        const auto n = static_cast<std::int32_t>(text.size());
+        paren_.resize(text.size());
+        bracket_.resize(text.size());
+        match_.assign(text.size(), -1);
+        nextOpen_.assign(text.size() + 1, n);
+
+        std::vector<std::int32_t> bracketAtLevel(2 * text.size() + 1, 0);
+        std::vector<std::int32_t> openStack;
+        std::int32_t level = 0;
+        for (std::int32_t j = 0; j < n; ++j) {
+            const char c = At(j);
+            if (c == '(') {
+                ++level;
+                openStack.push_back(j);
+            } else if (c == ')') {
+                --level;
+                if (!openStack.empty()) {
+                    match_[Index(openStack.back())] = j;
+                    openStack.pop_back();
+                }
+            }
+            std::int32_t& sum = bracketAtLevel[Index(level + n)];
+            if (c == '[') ++sum;
+            if (c == ']') --sum;
+            paren_[Index(j)] = level;
+            bracket_[Index(j)] = sum;
+            const int cls = ClassOf(j);
+            if (cls != kClassCount) {
+                classes_[static_cast<std::size_t>(cls)].push_back({level, sum, j});
+            }
+        }
+        for (std::int32_t j = n - 1; j >= 0; --j) {
+            const char c = At(j);
+            nextOpen_[Index(j)] = (c == '(' || c == '[') ? j : nextOpen_[Index(j + 1)];
+        }
+        for (auto& entries : classes_)
+            std::stable_sort(entries.begin(), entries.end(), KeyLess);
+    }
+
+    char At(std::int32_t j) const { return text_[Index(j)]; }
+
+    // Byte i (0-based) of the segment's text.
+    char CharOf(const Segment& s, std::int32_t i) const {
+        if (s.zeroPrefix) return i == 0 ? '0' : At(s.begin + i - 1);
+        return At(s.begin + i);
+    }
+
+    // Bytes [from, from + count) of the segment's text.
+    std::string TextOf(const Segment& s, std::int32_t from, std::int32_t count) const {
+        std::string out;
+        out.reserve(static_cast<std::size_t>(std::max(count, 0)));
+        for (std::int32_t i = from; i < from + count; ++i)
+            out += CharOf(s, i);
+        return out;
+    }
+
+    std::int32_t MatchOf(std::int32_t open) const { return match_[Index(open)]; }
+    std::int32_t NextOpen(std::int32_t from) const { return nextOpen_[Index(from)]; }
+
+    // The first or last depth-zero position of a class within [lo, hi] of the input.
+    std::int32_t First(int cls, const Segment& s, std::int32_t lo, std::int32_t hi) const {
+        if (lo > hi) return -1;
+        const auto& entries = classes_[static_cast<std::size_t>(cls)];
+        const Entry key = BaseOf(s, lo);
+        const auto it = std::lower_bound(entries.begin(), entries.end(), key, KeyLess);
+        if (it == entries.end() || !SameDepth(*it, key) || it->pos > hi) return -1;
+        return it->pos;
+    }
+    std::int32_t Last(int cls, const Segment& s, std::int32_t lo, std::int32_t hi) const {
+        if (lo > hi) return -1;
+        const auto& entries = classes_[static_cast<std::size_t>(cls)];
+        Entry key = BaseOf(s, hi);
+        key.pos = hi;
+        const auto it = std::upper_bound(entries.begin(), entries.end(), key, KeyLess);
+        if (it == entries.begin()) return -1;
+        const Entry& found = *std::prev(it);
+        if (!SameDepth(found, key) || found.pos < lo) return -1;
+        return found.pos;
+    }
+
+  private:
+    struct Entry {
+        std::int32_t paren;
+        std::int32_t bracket;
+        std::int32_t pos;
+    };
+
+    static bool KeyLess(const Entry& a, const Entry& b) {
+        if (a.paren != b.paren) return a.paren < b.paren;
+        if (a.bracket != b.bracket) return a.bracket < b.bracket;
+        return a.pos < b.pos;
+    }
+    static bool SameDepth(const Entry& a, const Entry& b) {
+        return a.paren == b.paren && a.bracket == b.bracket;
+    }
+    static std::size_t Index(std::int32_t j) { return static_cast<std::size_t>(j); }
+
+    // The counts in force just before the segment, i.e. at depth zero for its positions.
+    Entry BaseOf(const Segment& s, std::int32_t pos) const {
+        if (s.begin == 0) return {0, 0, pos};
+        return {paren_[Index(s.begin - 1)], bracket_[Index(s.begin - 1)], pos};
+    }
+
+    int ClassOf(std::int32_t j) const {
+        const auto n = static_cast<std::int32_t>(text_.size());
+        const char c = At(j);
+        const char next = j + 1 < n ? At(j + 1) : '\0';
+        const char prev = j > 0 ? At(j - 1) : '\0';
+        switch (c) {
+            case ';':
+                return kSemicolon;
+            case ':':
+                return kColon;
+            case '+':
+            case '-':
+                return kAddSub;
+            case '*':
+            case '/':
+                return kMulDiv;
+            case '^':
+                return kPower;
+            case '<':
+            case '>':
+                return kComparison;
+            case '=':
+                if (next == '=') return kComparison;
+                if (IsOneOf(prev, "=!<>")) return kClassCount;
+                return kAssign;
+            case '!':
+                return next == '=' ? kComparison : kClassCount;
+            default:
+                return kClassCount;
+        }
+    }
+
+    std::string_view text_;
+    std::vector<std::int32_t> paren_;
+    std::vector<std::int32_t> bracket_;
+    std::vector<std::int32_t> match_;
+    std::vector<std::int32_t> nextOpen_;
+    std::vector<Entry> classes_[kClassCount];
+};
+
+// Removes parentheses that enclose the whole segment.
+Segment StripSegment(const TextIndex& index, Segment s) {
+    if (s.Length() <= 2) return s;
+    while (!s.zeroPrefix && s.end > s.begin && index.At(s.begin) == '(' &&
+           index.At(s.end - 1) == ')') {
+        // The first "(" closing before the last byte means they do not enclose everything.
+        const std::int32_t close = index.MatchOf(s.begin);
+        if (close != -1 && close <= s.end - 2) break;
+        ++s.begin;
+        --s.end;
+    }
+    return s;
+}
+
+struct Task {
+    Segment text;
+    NodeId target;     // the node to fill, or the parent of the node to append
+    bool appendFirst;  // append a new child (or top-level node) of `target` and fill that
+};
+
+}  // namespace
+
+std::string StripOuterParens(std::string_view text) {
+    std::string t(text);
+    if (t.size() <= 2) return t;
+    while (!t.empty() && t.front() == '(' && t.back() == ')') {
+        int count = 1;
+        for (std::size_t k = 1; k + 1 < t.size(); ++k) {
+            if (t[k] == '(') ++count;
+            if (t[k] == ')') --count;
+            if (count == 0) return t;
+        }
+        t = t.substr(1, t.size() - 2);
+    }
+    return t;
+}
+
+void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 4)) {
+        throw PipelineError(kTooLargeMessage);
+    }
+    const TextIndex index(text);
+    std::vector<Task> work;
+    work.push_back({Segment{false, 0, static_cast<std::int32_t>(text.size())}, node, false});
+
+    while (!work.empty()) {
+        const Task task = work.back();
+        work.pop_back();
+        const NodeId target = task.appendFirst ? tree.AppendChild(task.target, "") : task.target;
+
+        Segment s = StripSegment(index, task.text);
+        const std::int32_t n = s.Length();
+        if (n == 0) continue;  // the node keeps the label it had
+        if (!s.zeroPrefix && index.At(s.begin) == '-') s.zeroPrefix = true;  // -x is 0-x
+        tree.SetLabel(target,
+                      index.TextOf(s, 0, std::min<std::int32_t>(s.Length(), kLeafLabelLength)));
+
+        // ";" splits at its first occurrence: the left part refills this node, the right part
+        // becomes a new node after it at the same level.
+        if (const std::int32_t p = index.First(kSemicolon, s, s.begin, s.end - 1); p != -1) {
+            work.push_back({Segment{false, p + 1, s.end}, tree.Parent(target), true});
+            work.push_back({Segment{s.zeroPrefix, s.begin, p}, target, false});
+            continue;
+        }
+
+        // Two-operand operators, loosest first, each split at its last occurrence; "=" and the
+        // comparisons need a byte on either side, so they never stand first or last.
+        std::int32_t at = -1;
+        std::int32_t width = 1;
+        if ((at = index.Last(kColon, s, s.begin, s.end - 1)) == -1 &&
+            (at = index.Last(kAssign, s, s.begin + 1, s.end - 2)) == -1) {
+            at = index.Last(kComparison, s, s.begin + 1, s.end - 2);
+            if (at != -1 && index.At(at + 1) == '=') width = 2;  // "==", "!=", ">=", "<="
+            if (at == -1 && (at = index.Last(kAddSub, s, s.begin, s.end - 1)) == -1 &&
+                (at = index.Last(kMulDiv, s, s.begin, s.end - 1)) == -1) {
+                at = index.Last(kPower, s, s.begin, s.end - 1);
+            }
+        }
+        if (at != -1) {
+            tree.SetLabel(target, std::string(text.substr(static_cast<std::size_t>(at),
+                                                          static_cast<std::size_t>(width))));
+            work.push_back({Segment{false, at + width, s.end}, target, true});
+            work.push_back({Segment{s.zeroPrefix, s.begin, at}, target, true});
+            continue;
+        }
+
+        // A call f(...) or an index m[...]: the first bracket at any depth; the argument runs
+        // to the byte before the last, whatever that last byte is.
+        if (const std::int32_t q = index.NextOpen(s.begin); q < s.end) {
+            const std::int32_t nameLength = q - s.begin + (s.zeroPrefix ? 1 : 0);
+            tree.SetLabel(target,
+                          index.TextOf(s, 0, nameLength) + (index.At(q) == '(' ? " @F" : " @A"));
+            work.push_back({Segment{false, q + 1, std::max(q + 1, s.end - 1)}, target, true});
+        }
+        // Otherwise a leaf: it keeps the label set above.
+    }
+}
+
+}  // namespace rivo::expr

@@ -1,0 +1,243 @@
+#include "expr/tree.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "expr/error.h"
+
+namespace rivo::expr {
+
+TreeContainer::TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget)
+    : nodeBudget_(nodeBudget), labelByteBudget_(labelByteBudget) {}
+
+TreeContainer::Node& TreeContainer::At(NodeId node) {
+    return const_cast<Node&>(std::as_const(*this).At(node));
+}
+
+const TreeContainer::Node& TreeContainer::At(NodeId node) const {
+    if (node < 0 || node >= used_) throw std::logic_error("invalid node handle");
+    const Node& n = chunks_[static_cast<std::size_t>(node >> kChunkBits)]
+                           [static_cast<std::size_t>(node & (kChunkSize - 1))];
+    if (!n.alive) throw std::logic_error("deleted node handle");
+    return n;
+}
+
+bool TreeContainer::IsAlive(NodeId node) const {
+    if (node < 0 || node >= used_) return false;
+    return chunks_[static_cast<std::size_t>(node >> kChunkBits)]
+                  [static_cast<std::size_t>(node & (kChunkSize - 1))]
+                      .alive;
+}
+
+void TreeContainer::ChargeLabel(std::size_t oldSize, std::size_t newSize) {
+    if (newSize > oldSize && labelBytes_ - oldSize + newSize > labelByteBudget_) {
+        throw PipelineError(kTooLargeMessage);
+    }
+    labelBytes_ = labelBytes_ - oldSize + newSize;
+}
+
+NodeId TreeContainer::NewNode(std::string label) {
+    if (liveNodes_ >= nodeBudget_) throw PipelineError(kTooLargeMessage);
+    ChargeLabel(0, label.size());
+    NodeId id;
+    if (freeList_ != kNoNode) {
+        id = freeList_;
+        Node& slot = chunks_[static_cast<std::size_t>(id >> kChunkBits)]
+                            [static_cast<std::size_t>(id & (kChunkSize - 1))];
+        freeList_ = slot.next;
+    } else {
+        if ((used_ & (kChunkSize - 1)) == 0) {
+            chunks_.push_back(std::make_unique<Node[]>(static_cast<std::size_t>(kChunkSize)));
+        }
+        id = used_++;
+    }
+    Node& n = chunks_[static_cast<std::size_t>(id >> kChunkBits)]
+                     [static_cast<std::size_t>(id & (kChunkSize - 1))];
+    n = Node{};
+    n.label = std::move(label);
+    n.alive = true;
+    ++liveNodes_;
+    return id;
+}
+
+void TreeContainer::LinkLast(NodeId parent, NodeId node) {
+    Node& n = At(node);
+    n.parent = parent;
+    n.next = kNoNode;
+    if (parent == kNoNode) {
+        n.prev = topLast_;
+        if (topLast_ != kNoNode) {
+            At(topLast_).next = node;
+        } else {
+            topFirst_ = node;
+        }
+        topLast_ = node;
+        ++topCount_;
+        return;
+    }
+    Node& p = At(parent);
+    n.prev = p.last;
+    if (p.last != kNoNode) {
+        At(p.last).next = node;
+    } else {
+        p.first = node;
+    }
+    p.last = node;
+    ++p.childCount;
+}
+
+void TreeContainer::Unlink(NodeId node) {
+    Node& n = At(node);
+    NodeId& first = n.parent == kNoNode ? topFirst_ : At(n.parent).first;
+    NodeId& last = n.parent == kNoNode ? topLast_ : At(n.parent).last;
+    if (n.prev != kNoNode) {
+        At(n.prev).next = n.next;
+    } else {
+        first = n.next;
+    }
+    if (n.next != kNoNode) {
+        At(n.next).prev = n.prev;
+    } else {
+        last = n.prev;
+    }
+    if (n.parent == kNoNode) {
+        --topCount_;
+    } else {
+        --At(n.parent).childCount;
+    }
+    n.parent = n.next = n.prev = kNoNode;
+}
+
+void TreeContainer::Clear() {
+    chunks_.clear();
+    used_ = 0;
+    freeList_ = kNoNode;
+    topFirst_ = topLast_ = kNoNode;
+    topCount_ = 0;
+    liveNodes_ = 0;
+    labelBytes_ = 0;
+}
+
+NodeId TreeContainer::AddFirstTopLevel(std::string label) {
+    const NodeId id = NewNode(std::move(label));
+    Node& n = At(id);
+    n.next = topFirst_;
+    if (topFirst_ != kNoNode) {
+        At(topFirst_).prev = id;
+    } else {
+        topLast_ = id;
+    }
+    topFirst_ = id;
+    ++topCount_;
+    return id;
+}
+
+NodeId TreeContainer::AppendChild(NodeId parent, std::string label) {
+    if (parent != kNoNode) At(parent);  // reject a bad parent before allocating
+    const NodeId id = NewNode(std::move(label));
+    LinkLast(parent, id);
+    return id;
+}
+
+void TreeContainer::SetLabel(NodeId node, std::string label) {
+    Node& n = At(node);
+    ChargeLabel(n.label.size(), label.size());
+    n.label = std::move(label);
+}
+
+NodeId TreeContainer::Child(NodeId node, int index) const {
+    const Node& n = At(node);
+    if (index < 0 || index >= n.childCount) {
+        throw PipelineError("List index out of bounds (" +
+                            std::to_string(static_cast<long long>(index) - n.childCount) + ")");
+    }
+    // Walk from the nearer end: the passes ask for the first two children or the last one.
+    if (index <= n.childCount / 2) {
+        NodeId c = n.first;
+        for (int i = 0; i < index; ++i)
+            c = At(c).next;
+        return c;
+    }
+    NodeId c = n.last;
+    for (int i = n.childCount - 1; i > index; --i)
+        c = At(c).prev;
+    return c;
+}
+
+void TreeContainer::Delete(NodeId node) {
+    Unlink(node);
+    walk_.clear();
+    walk_.push_back(node);
+    while (!walk_.empty()) {
+        const NodeId id = walk_.back();
+        walk_.pop_back();
+        Node& n = At(id);
+        for (NodeId c = n.first; c != kNoNode; c = At(c).next)
+            walk_.push_back(c);
+        labelBytes_ -= n.label.size();
+        n.label = std::string();
+        n.alive = false;
+        n.parent = n.first = n.last = n.prev = kNoNode;
+        n.childCount = 0;
+        n.next = freeList_;
+        freeList_ = id;
+        --liveNodes_;
+    }
+}
+
+void TreeContainer::MoveChildren(NodeId from, NodeId to) {
+    At(to);
+    while (At(from).first != kNoNode) {
+        const NodeId c = At(from).first;
+        Unlink(c);
+        LinkLast(to, c);
+    }
+}
+
+void TreeContainer::CopySubtree(NodeId source, NodeId destination) {
+    SetLabel(destination, Label(source));
+    // Take the source's shape first, so that a destination inside the source cannot make the
+    // copy chase its own new nodes. Each entry: source node, index of its copied parent.
+    std::vector<std::pair<NodeId, std::size_t>> order;
+    constexpr std::size_t kTop = static_cast<std::size_t>(-1);
+    walk_.clear();
+    for (NodeId c = LastChild(source); c != kNoNode; c = PreviousSibling(c))
+        walk_.push_back(c);
+    std::vector<std::size_t> parentIndex(walk_.size(), kTop);
+    while (!walk_.empty()) {
+        const NodeId id = walk_.back();
+        walk_.pop_back();
+        const std::size_t parentSlot = parentIndex.back();
+        parentIndex.pop_back();
+        order.emplace_back(id, parentSlot);
+        const std::size_t self = order.size() - 1;
+        for (NodeId c = LastChild(id); c != kNoNode; c = PreviousSibling(c)) {
+            walk_.push_back(c);
+            parentIndex.push_back(self);
+        }
+    }
+    std::vector<NodeId> copies(order.size(), kNoNode);
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const NodeId parent = order[k].second == kTop ? destination : copies[order[k].second];
+        copies[k] = AppendChild(parent, Label(order[k].first));
+    }
+}
+
+void CopySubtree(TreeContainer& tree, NodeId source, NodeId destination) {
+    tree.CopySubtree(source, destination);
+}
+
+bool IsNumber(std::string_view input) {
+    std::string text(input);
+    if (const auto p = text.find("E-"); p != std::string::npos) text.erase(p, 2);
+    if (const auto p = text.find("E+"); p != std::string::npos) text.erase(p, 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool digit = c >= '0' && c <= '9';
+        const bool leadingMinus = c == '-' && i == 0 && text.size() > 1;
+        if (!digit && c != '.' && c != ',' && !leadingMinus) return false;
+    }
+    return true;
+}
+
+}  // namespace rivo::expr

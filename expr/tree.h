@@ -1,0 +1,115 @@
+// The expression tree: an ordered forest of labelled nodes that every pipeline stage works on.
+// Nodes live in an arena and are addressed by integer handles that stay valid until the node
+// (or an ancestor) is deleted. Nothing here recurses: every walk keeps its own stack, so a
+// tree as deep as the input allows can be built, copied and destroyed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rivo::expr {
+
+using NodeId = std::int32_t;
+inline constexpr NodeId kNoNode = -1;
+
+// A run may hold this many live nodes and this many label bytes; past either the run ends with
+// "Expression is too large". Both sit far above any typed expression (a 1 MiB text of operators
+// makes about two million nodes at most) and keep a run well under 256 MB.
+inline constexpr std::size_t kNodeBudget = 2'200'000;
+inline constexpr std::size_t kLabelByteBudget = std::size_t{48} << 20;
+
+class TreeContainer {
+  public:
+    TreeContainer() = default;
+    TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget);
+
+    TreeContainer(const TreeContainer&) = delete;
+    TreeContainer& operator=(const TreeContainer&) = delete;
+    TreeContainer(TreeContainer&&) noexcept = default;
+    TreeContainer& operator=(TreeContainer&&) noexcept = default;
+    ~TreeContainer() = default;
+
+    // Removes every node.
+    void Clear();
+    // A new node placed first among the top-level nodes.
+    NodeId AddFirstTopLevel(std::string label);
+    // A new last child of `parent`; with kNoNode, a new last top-level node.
+    NodeId AppendChild(NodeId parent, std::string label);
+    // Removes the node with its whole subtree; its former siblings keep their order.
+    void Delete(NodeId node);
+
+    NodeId Parent(NodeId node) const { return At(node).parent; }
+    const std::string& Label(NodeId node) const { return At(node).label; }
+    void SetLabel(NodeId node, std::string label);
+    int ChildCount(NodeId node) const { return At(node).childCount; }
+    // The index-th child (0-based); "List index out of bounds (%d)" outside 0 .. count - 1.
+    NodeId Child(NodeId node, int index) const;
+
+    NodeId FirstTopLevel() const { return topFirst_; }
+    int TopLevelCount() const { return topCount_; }
+
+    // Sibling links, for walks that visit every child without indexing.
+    NodeId FirstChild(NodeId node) const { return At(node).first; }
+    NodeId LastChild(NodeId node) const { return At(node).last; }
+    NodeId NextSibling(NodeId node) const { return At(node).next; }
+    NodeId PreviousSibling(NodeId node) const { return At(node).prev; }
+
+    // Appends all children of `from`, with their subtrees, after the children of `to`, without
+    // copying. `to` must not lie inside one of those subtrees.
+    void MoveChildren(NodeId from, NodeId to);
+
+    // Copies the source's label onto the destination and appends copies of the source's
+    // descendants after the destination's own children.
+    void CopySubtree(NodeId source, NodeId destination);
+
+    bool IsAlive(NodeId node) const;
+    std::size_t NodeCount() const { return liveNodes_; }
+    std::size_t LabelBytes() const { return labelBytes_; }
+
+  private:
+    struct Node {
+        std::string label;
+        NodeId parent = kNoNode;
+        NodeId first = kNoNode;
+        NodeId last = kNoNode;
+        NodeId next = kNoNode;  // also links the free list
+        NodeId prev = kNoNode;
+        std::int32_t childCount = 0;
+        bool alive = false;
+    };
+
+    // Fixed-size chunks: growing never moves nodes, so no growth step doubles the memory.
+    static constexpr int kChunkBits = 12;
+    static constexpr NodeId kChunkSize = NodeId{1} << kChunkBits;
+
+    Node& At(NodeId node);
+    const Node& At(NodeId node) const;
+    NodeId NewNode(std::string label);
+    void LinkLast(NodeId parent, NodeId node);
+    void Unlink(NodeId node);
+    void ChargeLabel(std::size_t oldSize, std::size_t newSize);
+
+    std::vector<std::unique_ptr<Node[]>> chunks_;
+    NodeId used_ = 0;  // slots handed out so far
+    NodeId freeList_ = kNoNode;
+    NodeId topFirst_ = kNoNode;
+    NodeId topLast_ = kNoNode;
+    int topCount_ = 0;
+    std::size_t liveNodes_ = 0;
+    std::size_t labelBytes_ = 0;
+    std::size_t nodeBudget_ = kNodeBudget;
+    std::size_t labelByteBudget_ = kLabelByteBudget;
+    std::vector<NodeId> walk_;  // reused stack for walks
+};
+
+// The number test shared by the listing and the rewriting passes.
+bool IsNumber(std::string_view text);
+
+// Copies the source's label and descendants onto the destination (see the member).
+void CopySubtree(TreeContainer& tree, NodeId source, NodeId destination);
+
+}  // namespace rivo::expr

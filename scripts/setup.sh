@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, and only those that are missing.
+# This is the one list of system packages; every other script sources this one.
+set -euo pipefail
+
+RIVO_PACKAGES=(
+    # build
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # sanitizer and fuzzing builds
+    clang libclang-rt-14-dev
+    # fonts the window and the picture text fall back to
+    fonts-dejavu-core fonts-liberation
+    # end-to-end tests of the real window
+    xvfb xauth xdotool x11-utils imagemagick
+)
+
+rivo_missing_packages() {
+    local pkg
+    for pkg in "${RIVO_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            echo "$pkg"
+        fi
+    done
+}
+
+rivo_setup() {
+    local missing
+    mapfile -t missing < <(rivo_missing_packages)
+    if [ "${#missing[@]}" -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null; then
+            sudo=(sudo)
+        else
+            echo "error: missing packages (${missing[*]}) and no root rights to install them" >&2
+            return 1
+        fi
+    fi
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+        "${missing[@]}"
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    rivo_setup
+fi

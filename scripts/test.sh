@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the normal build, then the same suite
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/setup.sh
+rivo_setup
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+jobs="$(nproc)"
+
+echo "== normal build"
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build --output-on-failure --parallel "$jobs"
+
+echo "== sanitizer build (ASan + UBSan)"
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIVO_SANITIZE=ON \
+    -DRIVO_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure --parallel "$jobs"

@@ -1,0 +1,187 @@
+// The tree container, the number test and the subtree copy.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "expr/error.h"
+#include "expr/notation.h"
+#include "expr/tree.h"
+
+namespace {
+
+using rivo::expr::CopySubtree;
+using rivo::expr::FormatSubtree;
+using rivo::expr::IsNumber;
+using rivo::expr::kNoNode;
+using rivo::expr::NodeId;
+using rivo::expr::PipelineError;
+using rivo::expr::TreeContainer;
+
+TEST(IsNumber, FollowsTheNumberTest) {
+    struct Case {
+        const char* text;
+        bool number;
+    };
+    const Case cases[] = {
+        {"12", true},       {"1.5", true},     {"1,5", true},  {"1.2.3", true}, {"-3", true},
+        {"1E-5", true},     {"2E+3", true},    {".", true},    {"", true},      {"E-E+", true},
+        {"-5", true},       {"-.", true},      {"-", false},   {"+3", false},   {"1e-5", false},
+        {"1E5", false},     {" 2", false},     {"x", false},   {"2a", false},   {"E-", true},
+        {"1E-5E-5", false}, {"1E+5E-5", true}, {"--1", false}, {"1-", false},   {"-E-", false},
+        {"0.25", true},     {"1E15", false},   {"2E-5", true}, {"5-", false},   {"E+-", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(IsNumber(c.text), c.number);
+    }
+}
+
+TEST(TreeContainer, BuildsAnOrderedForest) {
+    TreeContainer tree;
+    const NodeId root = tree.AddFirstTopLevel("+");
+    const NodeId a = tree.AppendChild(root, "a");
+    const NodeId b = tree.AppendChild(root, "b");
+    const NodeId extra = tree.AppendChild(kNoNode, "scratch");
+    const NodeId first = tree.AddFirstTopLevel("first");
+    EXPECT_EQ(tree.FirstTopLevel(), first);
+    EXPECT_EQ(tree.TopLevelCount(), 3);
+    EXPECT_EQ(tree.NextSibling(first), root);
+    EXPECT_EQ(tree.NextSibling(root), extra);
+    EXPECT_EQ(tree.Parent(a), root);
+    EXPECT_EQ(tree.Parent(root), kNoNode);
+    EXPECT_EQ(tree.ChildCount(root), 2);
+    EXPECT_EQ(tree.Child(root, 0), a);
+    EXPECT_EQ(tree.Child(root, 1), b);
+    tree.SetLabel(a, "x");
+    EXPECT_EQ(FormatSubtree(tree, root), R"~("+"("x", "b"))~");
+    EXPECT_EQ(tree.NodeCount(), 5u);
+    tree.Clear();
+    EXPECT_EQ(tree.NodeCount(), 0u);
+    EXPECT_EQ(tree.FirstTopLevel(), kNoNode);
+}
+
+TEST(TreeContainer, MissingChildGivesTheIndexError) {
+    TreeContainer tree;
+    const NodeId root = tree.AddFirstTopLevel("pow @F");
+    tree.AppendChild(root, "x");
+    struct Case {
+        int index;
+        const char* message;
+    };
+    for (const Case c :
+         {Case{1, "List index out of bounds (0)"}, Case{3, "List index out of bounds (2)"},
+          Case{-1, "List index out of bounds (-2)"}}) {
+        SCOPED_TRACE(c.index);
+        try {
+            (void)tree.Child(root, c.index);
+            FAIL() << "no error";
+        } catch (const PipelineError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+}
+
+TEST(TreeContainer, DeletingInTheMiddleShiftsLaterSiblings) {
+    TreeContainer tree;
+    const NodeId root = tree.AddFirstTopLevel("f @F");
+    std::vector<NodeId> kids;
+    for (const char* label : {"a", "b", "c", "d"})
+        kids.push_back(tree.AppendChild(root, label));
+    tree.AppendChild(kids[1], "under b");
+    tree.Delete(kids[1]);
+    EXPECT_EQ(tree.ChildCount(root), 3);
+    EXPECT_EQ(tree.Child(root, 1), kids[2]);
+    EXPECT_EQ(tree.Child(root, 2), kids[3]);
+    EXPECT_FALSE(tree.IsAlive(kids[1]));
+    EXPECT_EQ(tree.NodeCount(), 4u);
+    EXPECT_EQ(FormatSubtree(tree, root), R"~("f @F"("a", "c", "d"))~");
+    // Handles of the survivors stay valid while new nodes reuse the freed slots.
+    const NodeId e = tree.AppendChild(root, "e");
+    EXPECT_EQ(tree.Label(kids[3]), "d");
+    EXPECT_EQ(tree.Child(root, 3), e);
+    tree.Delete(kids[0]);
+    tree.Delete(e);
+    EXPECT_EQ(FormatSubtree(tree, root), R"~("f @F"("c", "d"))~");
+}
+
+TEST(CopySubtree, AppendsAfterTheDestinationsOwnChildren) {
+    TreeContainer tree;
+    const NodeId src = tree.AddFirstTopLevel("*");
+    const NodeId plus = tree.AppendChild(src, "+");
+    tree.AppendChild(plus, "a");
+    tree.AppendChild(plus, "b");
+    tree.AppendChild(src, "c");
+    const NodeId dst = tree.AppendChild(kNoNode, "old");
+    tree.AppendChild(dst, "kept");
+    CopySubtree(tree, src, dst);
+    EXPECT_EQ(FormatSubtree(tree, dst), R"~("*"("kept", "+"("a", "b"), "c"))~");
+    EXPECT_EQ(FormatSubtree(tree, src), R"~("*"("+"("a", "b"), "c"))~");
+}
+
+// The label is set first, then the children seen at that moment are copied: the copy ends.
+TEST(CopySubtree, IntoItsOwnSubtreeEnds) {
+    TreeContainer tree;
+    const NodeId src = tree.AddFirstTopLevel("f");
+    const NodeId leaf = tree.AppendChild(src, "x");
+    CopySubtree(tree, src, leaf);
+    EXPECT_EQ(FormatSubtree(tree, src), R"~("f"("f"("f")))~");
+}
+
+TEST(TreeContainer, MoveChildrenRelinksWholeSubtrees) {
+    TreeContainer tree;
+    const NodeId from = tree.AddFirstTopLevel("from");
+    const NodeId inner = tree.AppendChild(from, "g @F");
+    tree.AppendChild(inner, "y");
+    tree.AppendChild(from, "z");
+    const NodeId to = tree.AppendChild(kNoNode, "to");
+    tree.AppendChild(to, "first");
+    tree.MoveChildren(from, to);
+    EXPECT_EQ(FormatSubtree(tree, to), R"~("to"("first", "g @F"("y"), "z"))~");
+    EXPECT_EQ(tree.ChildCount(from), 0);
+    EXPECT_EQ(tree.Parent(inner), to);
+}
+
+TEST(TreeContainer, EnforcesTheNodeAndLabelBudgets) {
+    TreeContainer small(3, 10);
+    const NodeId root = small.AddFirstTopLevel("r");
+    small.AppendChild(root, "a");
+    small.AppendChild(root, "b");
+    EXPECT_THROW(small.AppendChild(root, "c"), PipelineError);
+    EXPECT_THROW(small.SetLabel(root, "twelve bytes"), PipelineError);
+    EXPECT_EQ(small.Label(root), "r");  // a refused change leaves the node as it was
+    small.SetLabel(root, "");
+    small.SetLabel(root, "8 bytes!");
+    try {
+        small.SetLabel(root, "much more than ten");
+        FAIL() << "no error";
+    } catch (const PipelineError& e) {
+        EXPECT_STREQ(e.what(), "Expression is too large");
+    }
+}
+
+TEST(TreeContainer, DeepTreesAreCopiedAndDestroyedWithoutRecursion) {
+    constexpr int kDepth = 300000;
+    TreeContainer tree;
+    const NodeId root = tree.AddFirstTopLevel("neg @F");
+    NodeId node = root;
+    for (int i = 0; i < kDepth; ++i)
+        node = tree.AppendChild(node, i + 1 == kDepth ? "x" : "-");
+    const NodeId copy = tree.AppendChild(kNoNode, "");
+    CopySubtree(tree, root, copy);
+    EXPECT_EQ(tree.NodeCount(), 2u * (kDepth + 1));
+    NodeId walk = copy;
+    int depth = 0;
+    while (tree.ChildCount(walk) == 1) {
+        walk = tree.Child(walk, 0);
+        ++depth;
+    }
+    EXPECT_EQ(depth, kDepth);
+    EXPECT_EQ(tree.Label(walk), "x");
+    EXPECT_EQ(FormatSubtree(tree, root).size(), FormatSubtree(tree, copy).size());
+    tree.Delete(root);
+    EXPECT_EQ(tree.NodeCount(), static_cast<std::size_t>(kDepth + 1));
+    EXPECT_EQ(tree.FirstTopLevel(), copy);
+}
+
+}  // namespace
