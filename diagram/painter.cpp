@@ -1,0 +1,81 @@
+#include "diagram/painter.h"
+
+#include <array>
+#include <stdexcept>
+
+#include "diagram/flood_fill.h"
+#include "diagram/templates/seed_tables.h"
+#include "diagram/templates/template_layout.h"
+
+// The templates are compiled into this static library; a static library's resources have to
+// be registered by hand, from the global namespace.
+static void RegisterTemplateResources() {
+    Q_INIT_RESOURCE(rivo_diagram_templates);
+}
+
+namespace rivo::diagram {
+
+namespace {
+
+const QRgb kWhite = qRgb(255, 255, 255);
+
+// Table colours keep red in the low byte.
+QRgb FromTableColour(std::uint32_t colour) {
+    return qRgb(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
+                static_cast<int>((colour >> 16) & 0xFFu));
+}
+
+QImage LoadTemplate(DiagramSize size) {
+    RegisterTemplateResources();
+    const QString path = TemplateResourcePath(size);
+    QImage image(path);
+    if (image.width() != kTemplateWidth || image.height() != kTemplateHeight) {
+        throw std::runtime_error("diagram template missing or damaged: " + path.toStdString());
+    }
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+QString TemplateResourcePath(DiagramSize size) {
+    const std::string_view name = TemplateFileName(size);
+    return QStringLiteral(":/diagram/templates/") +
+           QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+const QImage& DiagramTemplate(DiagramSize size) {
+    static const std::array<QImage, 3> templates = {
+        LoadTemplate(DiagramSize::kThree),
+        LoadTemplate(DiagramSize::kFour),
+        LoadTemplate(DiagramSize::kFive),
+    };
+    switch (size) {
+        case DiagramSize::kThree:
+            return templates[0];
+        case DiagramSize::kFour:
+            return templates[1];
+        case DiagramSize::kFive:
+            return templates[2];
+    }
+    throw std::invalid_argument("no such diagram size");
+}
+
+void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture) {
+    // The template covers the whole picture, so copying it also removes every earlier fill.
+    picture = DiagramTemplate(size).copy();
+    for (const char code : regionSet) {
+        const SeedEntry* seed = FindSeed(size, code);
+        if (seed == nullptr) continue;
+        const QRgb brush =
+            size == DiagramSize::kFive ? FromTableColour(seed->colour) : FromTableColour(kSilver);
+        SurfaceFill(picture, seed->x, seed->y, kWhite, brush);
+    }
+}
+
+QImage PaintDiagram(DiagramSize size, std::string_view regionSet) {
+    QImage picture;
+    PaintDiagram(size, regionSet, picture);
+    return picture;
+}
+
+}  // namespace rivo::diagram
