@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,6 +18,7 @@
 #include "diagram/templates/template_layout.h"
 #include "tests/diagram_geometry.h"
 #include "tests/run_process.h"
+#include "tests/temp_directory.h"
 
 namespace {
 
@@ -343,9 +343,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 }
 
 TEST(DiagramTemplates, GeneratorRedrawsTheStoredFilesExactly) {
-    char pattern[] = "/tmp/rivo-templates-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path directory = pattern;
+    const rivo::testing::TempDirectory temp;
+    const std::filesystem::path& directory = temp.path();
     const auto run = rivo::testing::RunProcess(RIVO_MAKE_TEMPLATES_PATH, {directory.string()});
     EXPECT_EQ(run.status, 0) << run.err;
     for (const DiagramSize size : kDiagramSizes) {
@@ -357,7 +356,6 @@ TEST(DiagramTemplates, GeneratorRedrawsTheStoredFilesExactly) {
             << name << " differs from a fresh run; redraw with the rivo_update_templates target";
         EXPECT_TRUE(fresh == StoredBytes(size)) << "the compiled-in " << name << " is stale";
     }
-    std::filesystem::remove_all(directory);
 }
 
 }  // namespace
