@@ -1,0 +1,143 @@
+// rivo-cli paint, through the real executable, without a display.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "diagram/painter.h"
+#include "tests/run_process.h"
+#include "tests/temp_directory.h"
+
+namespace {
+
+using rivo::diagram::DiagramSize;
+using rivo::testing::RunProcess;
+
+const std::string kCli = RIVO_CLI_PATH;
+
+class CliPaint : public ::testing::Test {
+  protected:
+    // The command must not need a window system.
+    void SetUp() override {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("QT_QPA_PLATFORM");
+    }
+
+    std::string File(const std::string& name) const { return (temp_.path() / name).string(); }
+
+  private:
+    rivo::testing::TempDirectory temp_;
+};
+
+bool SamePixels(const QImage& a, const QImage& b) {
+    return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
+}
+
+std::string FirstBytes(const std::string& path, std::size_t count) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(count, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+TEST_F(CliPaint, WritesThePaintedPicture) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;  // FILE stands for the output file
+        std::string file;
+        DiagramSize size;
+        std::string regions;
+        std::string magic;
+    };
+    const Case cases[] = {
+        {"png",
+         {"paint", "3", "246", "-o", "FILE"},
+         "a.png",
+         DiagramSize::kThree,
+         "246",
+         "\x89PNG"},
+        {"bmp by extension, any case",
+         {"paint", "5", "G", "-o", "FILE"},
+         "b.BMP",
+         DiagramSize::kFive,
+         "G",
+         "BM"},
+        {"empty set: the bare template",
+         {"paint", "4", "", "-o", "FILE"},
+         "c.png",
+         DiagramSize::kFour,
+         "",
+         "\x89PNG"},
+        {"option first",
+         {"-o", "FILE", "paint", "5", "ABCDEFGHIJK"},
+         "d.bmp",
+         DiagramSize::kFive,
+         "ABCDEFGHIJK",
+         "BM"},
+        {"other names are png",
+         {"paint", "3", "14", "-o", "FILE"},
+         "e.bmp.out",
+         DiagramSize::kThree,
+         "14",
+         "\x89PNG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto args = c.args;
+        for (auto& word : args) {
+            if (word == "FILE") word = File(c.file);
+        }
+        const auto r = RunProcess(kCli, args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(FirstBytes(File(c.file), c.magic.size()), c.magic);
+        const QImage written(QString::fromStdString(File(c.file)));
+        EXPECT_TRUE(SamePixels(written, rivo::diagram::PaintDiagram(c.size, c.regions)));
+    }
+}
+
+TEST_F(CliPaint, UsageErrorsExitWithStatusTwo) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+    };
+    const Case cases[] = {
+        {"two circles", {"paint", "2", "1", "-o", "FILE"}},
+        {"six circles", {"paint", "6", "1", "-o", "FILE"}},
+        {"not a number", {"paint", "x", "1", "-o", "FILE"}},
+        {"empty size", {"paint", "", "1", "-o", "FILE"}},
+        {"size with a sign", {"paint", "+3", "1", "-o", "FILE"}},
+        {"size with a digit too many", {"paint", "33", "1", "-o", "FILE"}},
+        {"no output file", {"paint", "3", "1"}},
+        {"no region set", {"paint", "3", "-o", "FILE"}},
+        {"one operand too many", {"paint", "3", "1", "2", "-o", "FILE"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto args = c.args;
+        for (auto& word : args) {
+            if (word == "FILE") word = File("never.png");
+        }
+        const auto r = RunProcess(kCli, args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("rivo-cli: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find("paint N REGIONS -o FILE"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(File("never.png")));
+    }
+}
+
+TEST_F(CliPaint, ReportsAFileThatCannotBeWritten) {
+    const auto r = RunProcess(kCli, {"paint", "3", "1", "-o", File("missing/dir/x.png")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+}
+
+}  // namespace
