@@ -78,8 +78,7 @@ bool IsOutline(int index) {
 }
 
 double DistanceFromCurve(const rivo::diagram::PixelBox& box, int x, int y) {
-    const auto c = rivo::diagram::CurveOf(box);
-    return std::abs(std::sqrt(rivo::diagram::CurveLevel(c, x, y)) - 1.0) * (c.rx + c.ry) / 2.0;
+    return rivo::diagram::CurveDistance(rivo::diagram::CurveOf(box), x, y);
 }
 
 bool InBox(const rivo::diagram::PixelBox& b, int x, int y) {

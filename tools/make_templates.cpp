@@ -90,10 +90,6 @@ int RoundHalfUp(double v) {
     return static_cast<int>(std::floor(v + 0.5));
 }
 
-double DistanceFromCurve(const OutlineCurve& c, int x, int y) {
-    return std::abs(std::sqrt(rivo::diagram::CurveLevel(c, x, y)) - 1.0) * (c.rx + c.ry) / 2.0;
-}
-
 Ring TraceRing(const rivo::diagram::PixelBox& box) {
     const OutlineCurve c = rivo::diagram::CurveOf(box);
     const int width = box.right - box.left + 1;
@@ -134,8 +130,8 @@ Ring TraceRing(const rivo::diagram::PixelBox& box) {
             if (!isOn(p.x + 1, p.y + dy) || isOn(p.x + 1, p.y) || isOn(p.x, p.y + dy)) continue;
             const Pixel side{p.x + 1, p.y};
             const Pixel vertical{p.x, p.y + dy};
-            ring.steps.push_back(DistanceFromCurve(c, side.x, side.y) <=
-                                         DistanceFromCurve(c, vertical.x, vertical.y)
+            ring.steps.push_back(rivo::diagram::CurveDistance(c, side.x, side.y) <=
+                                         rivo::diagram::CurveDistance(c, vertical.x, vertical.y)
                                      ? side
                                      : vertical);
         }

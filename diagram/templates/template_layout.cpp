@@ -1,5 +1,7 @@
 #include "diagram/templates/template_layout.h"
 
+#include <cmath>
+
 namespace rivo::diagram {
 
 namespace {
@@ -87,6 +89,10 @@ double CurveLevel(const OutlineCurve& curve, double x, double y) {
     const double u = (x - curve.cx) / curve.rx;
     const double v = (y - curve.cy) / curve.ry;
     return u * u + v * v;
+}
+
+double CurveDistance(const OutlineCurve& curve, double x, double y) {
+    return std::abs(std::sqrt(CurveLevel(curve, x, y)) - 1.0) * (curve.rx + curve.ry) / 2.0;
 }
 
 bool InsideCircle(const PixelBox& box, int x, int y) {

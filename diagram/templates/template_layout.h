@@ -51,6 +51,9 @@ OutlineCurve CurveOf(const PixelBox& box);
 // ((x - cx) / rx)^2 + ((y - cy) / ry)^2: below 1 inside the circle, 1 on the curve.
 double CurveLevel(const OutlineCurve& curve, double x, double y);
 
+// About how many pixels the point (x, y) lies from the curve, either side.
+double CurveDistance(const OutlineCurve& curve, double x, double y);
+
 // Whether the middle of pixel (x, y) lies inside the circle (strictly).
 bool InsideCircle(const PixelBox& box, int x, int y);
 
