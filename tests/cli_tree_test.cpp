@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -85,8 +86,14 @@ TEST(CliTree, SeparatorComesFromTheLocale) {
         std::filesystem::remove_all(dir);
         GTEST_SKIP() << "localedef could not build de_DE (package locales missing)";
     }
+    // glibc's newlocale leaks its search path when LOCPATH is set; only these runs set it, so
+    // only they tell LeakSanitizer (in the sanitizer build) to pass over that one allocation.
+    const std::string suppressions = (dir / "lsan.supp").string();
+    std::ofstream(suppressions) << "leak:__argz_add_sep\n";
     const auto run = [&](const std::string& lcAll, std::vector<std::string> args) {
-        std::vector<std::string> command = {"LOCPATH=" + dir.string(), "LC_ALL=" + lcAll, kCli};
+        std::vector<std::string> command = {
+            "LOCPATH=" + dir.string(), "LC_ALL=" + lcAll,
+            "LSAN_OPTIONS=print_suppressions=0:suppressions=" + suppressions, kCli};
         command.insert(command.end(), args.begin(), args.end());
         return RunProcess("/usr/bin/env", command);
     };
