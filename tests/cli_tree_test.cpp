@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/cli_cases.h"
 #include "tests/run_process.h"
 
 namespace {
@@ -17,13 +18,7 @@ using rivo::testing::RunProcess;
 const std::string kCli = RIVO_CLI_PATH;
 
 TEST(CliTree, PrintsTheSimplifiedRootTree) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> args;
-        std::string input;
-        std::string out;
-    };
-    const Case cases[] = {
+    const rivo::testing::CliCase cases[] = {
         {"gathered factors", {"tree", "2*a*3"}, "", "\"*\"(\"a\", \"6\")\n"},
         {"set expression unchanged", {"tree", "a*b+c"}, "", "\"+\"(\"*\"(\"a\", \"b\"), \"c\")\n"},
         {"only the root of a list", {"tree", "1+1;2+2"}, "", "\"2\"\n"},
@@ -32,13 +27,7 @@ TEST(CliTree, PrintsTheSimplifiedRootTree) {
         {"comma separator", {"tree", "--separator", ",", "2,5+1"}, "", "\"3,5\"\n"},
         {"comma separator after the operand", {"tree", "1/4", "--separator=,"}, "", "\"0,25\"\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto r = RunProcess(kCli, c.args, c.input);
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, c.out);
-        EXPECT_EQ(r.err, "");
-    }
+    rivo::testing::ExpectCliOutputs(kCli, cases);
 }
 
 TEST(CliTree, PipelineErrorsGoAloneToStandardError) {

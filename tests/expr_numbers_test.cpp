@@ -7,17 +7,12 @@
 
 #include "expr/error.h"
 #include "expr/numbers.h"
+#include "tests/separator_scope.h"
 
 namespace {
 
 using namespace rivo::expr;
-
-// Sets the separator for one test and puts the previous one back.
-struct SeparatorScope {
-    char saved = DecimalSeparator();
-    explicit SeparatorScope(char separator) { SetDecimalSeparator(separator); }
-    ~SeparatorScope() { SetDecimalSeparator(saved); }
-};
+using rivo::testing::SeparatorScope;
 
 std::string ErrorOf(auto&& run) {
     try {

@@ -12,16 +12,12 @@
 #include "expr/notation.h"
 #include "expr/numbers.h"
 #include "expr/tree.h"
+#include "tests/separator_scope.h"
 
 namespace {
 
 using namespace rivo::expr;
-
-struct SeparatorScope {
-    char saved = DecimalSeparator();
-    explicit SeparatorScope(char separator) { SetDecimalSeparator(separator); }
-    ~SeparatorScope() { SetDecimalSeparator(saved); }
-};
+using rivo::testing::SeparatorScope;
 
 // Every node of the subtree, in pre-order.
 std::vector<NodeId> Nodes(const TreeContainer& tree, NodeId root) {
