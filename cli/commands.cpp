@@ -12,6 +12,7 @@
 
 #include "diagram/diagram_size.h"
 #include "diagram/painter.h"
+#include "expr/m_macros_optimize.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
 #include "expr/tree.h"
@@ -75,8 +76,19 @@ int RunPaint(const Arguments& args, std::ostream&) {
     return WritePicture(diagram::PaintDiagram(size, args.operands[1]), *args.output);
 }
 
+// tree EXPR: the root node's tree after the passes, on one line.
+int RunTree(const Arguments& args, std::ostream& out) {
+    const std::string text = ReadExpression(args.operands[0]);
+    expr::TreeContainer tree;
+    expr::ParseExpression(text, tree, tree.AddFirstTopLevel(""));
+    expr::SimplifyTree(tree, tree.FirstTopLevel());
+    out << expr::FormatSubtree(tree, tree.FirstTopLevel()) << '\n';
+    return 0;
+}
+
 constexpr Command kCommands[] = {
     {"parse", "EXPR", 1, "the forest the parser built, one line per top-level node", RunParse},
+    {"tree", "EXPR", 1, "the root node's tree after the passes, one line", RunTree},
     {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
 };
 

@@ -9,6 +9,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "expr/error.h"
+#include "expr/numbers.h"
 #include "expr/text.h"
 
 namespace {
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
         if (c.name == args.command) command = &c;
     }
     if (command == nullptr) return UsageFailure("unknown command " + args.command);
+    rivo::expr::SetDecimalSeparator(args.separator ? args.separator->front()
+                                                   : rivo::expr::LocaleDecimalSeparator());
     if (static_cast<int>(args.operands.size()) != command->operandCount) {
         return UsageFailure(args.command + " takes " + std::string(command->operands));
     }

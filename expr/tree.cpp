@@ -16,17 +16,28 @@ TreeContainer::Node& TreeContainer::At(NodeId node) {
 
 const TreeContainer::Node& TreeContainer::At(NodeId node) const {
     if (node < 0 || node >= used_) throw std::logic_error("invalid node handle");
-    const Node& n = chunks_[static_cast<std::size_t>(node >> kChunkBits)]
-                           [static_cast<std::size_t>(node & (kChunkSize - 1))];
+    const Node& n = Slot(node);
     if (!n.alive) throw std::logic_error("deleted node handle");
     return n;
 }
 
+TreeContainer::Node& TreeContainer::Slot(NodeId slot) {
+    return const_cast<Node&>(std::as_const(*this).Slot(slot));
+}
+
+const TreeContainer::Node& TreeContainer::Slot(NodeId slot) const {
+    return chunks_[static_cast<std::size_t>(slot >> kChunkBits)]
+                  [static_cast<std::size_t>(slot & (kChunkSize - 1))];
+}
+
+NodeId TreeContainer::Parent(NodeId node) const {
+    const NodeId family = At(node).parentFamily;
+    return family == kNoNode ? kNoNode : Slot(family).familyOwner;
+}
+
 bool TreeContainer::IsAlive(NodeId node) const {
     if (node < 0 || node >= used_) return false;
-    return chunks_[static_cast<std::size_t>(node >> kChunkBits)]
-                  [static_cast<std::size_t>(node & (kChunkSize - 1))]
-                      .alive;
+    return Slot(node).alive;
 }
 
 void TreeContainer::ChargeLabel(std::size_t oldSize, std::size_t newSize) {
@@ -40,20 +51,27 @@ NodeId TreeContainer::NewNode(std::string label) {
     if (liveNodes_ >= nodeBudget_) throw PipelineError(kTooLargeMessage);
     ChargeLabel(0, label.size());
     NodeId id;
+    NodeId family;
+    NodeId familyOwner;
     if (freeList_ != kNoNode) {
         id = freeList_;
-        Node& slot = chunks_[static_cast<std::size_t>(id >> kChunkBits)]
-                            [static_cast<std::size_t>(id & (kChunkSize - 1))];
+        const Node& slot = Slot(id);
         freeList_ = slot.next;
+        family = slot.family;
+        familyOwner = slot.familyOwner;
     } else {
         if ((used_ & (kChunkSize - 1)) == 0) {
             chunks_.push_back(std::make_unique<Node[]>(static_cast<std::size_t>(kChunkSize)));
         }
         id = used_++;
+        family = id;
+        familyOwner = id;
     }
-    Node& n = chunks_[static_cast<std::size_t>(id >> kChunkBits)]
-                     [static_cast<std::size_t>(id & (kChunkSize - 1))];
+    Node& n = Slot(id);
     n = Node{};
+    n.family = family;
+    n.familyOwner = familyOwner;
+    Slot(family).familyOwner = id;
     n.label = std::move(label);
     n.alive = true;
     ++liveNodes_;
@@ -62,7 +80,7 @@ NodeId TreeContainer::NewNode(std::string label) {
 
 void TreeContainer::LinkLast(NodeId parent, NodeId node) {
     Node& n = At(node);
-    n.parent = parent;
+    n.parentFamily = parent == kNoNode ? kNoNode : At(parent).family;
     n.next = kNoNode;
     if (parent == kNoNode) {
         n.prev = topLast_;
@@ -87,9 +105,10 @@ void TreeContainer::LinkLast(NodeId parent, NodeId node) {
 }
 
 void TreeContainer::Unlink(NodeId node) {
+    const NodeId parent = Parent(node);
     Node& n = At(node);
-    NodeId& first = n.parent == kNoNode ? topFirst_ : At(n.parent).first;
-    NodeId& last = n.parent == kNoNode ? topLast_ : At(n.parent).last;
+    NodeId& first = parent == kNoNode ? topFirst_ : At(parent).first;
+    NodeId& last = parent == kNoNode ? topLast_ : At(parent).last;
     if (n.prev != kNoNode) {
         At(n.prev).next = n.next;
     } else {
@@ -100,12 +119,12 @@ void TreeContainer::Unlink(NodeId node) {
     } else {
         last = n.prev;
     }
-    if (n.parent == kNoNode) {
+    if (parent == kNoNode) {
         --topCount_;
     } else {
-        --At(n.parent).childCount;
+        --At(parent).childCount;
     }
-    n.parent = n.next = n.prev = kNoNode;
+    n.parentFamily = n.next = n.prev = kNoNode;
 }
 
 void TreeContainer::Clear() {
@@ -177,7 +196,7 @@ void TreeContainer::Delete(NodeId node) {
         labelBytes_ -= n.label.size();
         n.label = std::string();
         n.alive = false;
-        n.parent = n.first = n.last = n.prev = kNoNode;
+        n.parentFamily = n.first = n.last = n.prev = kNoNode;
         n.childCount = 0;
         n.next = freeList_;
         freeList_ = id;
@@ -186,7 +205,19 @@ void TreeContainer::Delete(NodeId node) {
 }
 
 void TreeContainer::MoveChildren(NodeId from, NodeId to) {
-    At(to);
+    Node& target = At(to);
+    Node& source = At(from);
+    if (from == to) return;  // its children already stand after its children
+    if (target.first == kNoNode && source.first != kNoNode) {
+        // The children keep naming their family; only its owner changes.
+        std::swap(source.family, target.family);
+        Slot(target.family).familyOwner = to;
+        Slot(source.family).familyOwner = from;
+        target.first = std::exchange(source.first, kNoNode);
+        target.last = std::exchange(source.last, kNoNode);
+        target.childCount = std::exchange(source.childCount, 0);
+        return;
+    }
     while (At(from).first != kNoNode) {
         const NodeId c = At(from).first;
         Unlink(c);

@@ -42,7 +42,7 @@ class TreeContainer {
     // Removes the node with its whole subtree; its former siblings keep their order.
     void Delete(NodeId node);
 
-    NodeId Parent(NodeId node) const { return At(node).parent; }
+    NodeId Parent(NodeId node) const;
     const std::string& Label(NodeId node) const { return At(node).label; }
     void SetLabel(NodeId node, std::string label);
     int ChildCount(NodeId node) const { return At(node).childCount; }
@@ -59,7 +59,9 @@ class TreeContainer {
     NodeId PreviousSibling(NodeId node) const { return At(node).prev; }
 
     // Appends all children of `from`, with their subtrees, after the children of `to`, without
-    // copying. `to` must not lie inside one of those subtrees.
+    // copying. `to` must not lie inside one of those subtrees. Into a node without children this
+    // takes constant time however many children move, so repeatedly lifting a wide node up a
+    // long chain stays linear.
     void MoveChildren(NodeId from, NodeId to);
 
     // Copies the source's label onto the destination and appends copies of the source's
@@ -71,9 +73,14 @@ class TreeContainer {
     std::size_t LabelBytes() const { return labelBytes_; }
 
   private:
+    // A child does not name its parent directly but its parent's family, the slot of an owner
+    // record; handing a whole child list to another node then only re-points the owner.
+    // Every slot, live or free, owns exactly one family, and families only ever swap owners.
     struct Node {
         std::string label;
-        NodeId parent = kNoNode;
+        NodeId parentFamily = kNoNode;  // kNoNode at the top level
+        NodeId family = kNoNode;        // the family this node's children belong to
+        NodeId familyOwner = kNoNode;   // the owner of the family numbered like this slot
         NodeId first = kNoNode;
         NodeId last = kNoNode;
         NodeId next = kNoNode;  // also links the free list
@@ -88,6 +95,8 @@ class TreeContainer {
 
     Node& At(NodeId node);
     const Node& At(NodeId node) const;
+    Node& Slot(NodeId slot);  // live or free
+    const Node& Slot(NodeId slot) const;
     NodeId NewNode(std::string label);
     void LinkLast(NodeId parent, NodeId node);
     void Unlink(NodeId node);

@@ -14,6 +14,8 @@ RIVO_PACKAGES=(
     fonts-dejavu-core fonts-liberation
     # end-to-end tests of the real window
     xvfb xauth xdotool x11-utils imagemagick
+    # a comma locale for the decimal-separator test (compiled with localedef at test time)
+    locales
 )
 
 rivo_missing_packages() {

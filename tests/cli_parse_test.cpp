@@ -1,6 +1,7 @@
 // rivo-cli parse, through the real executable.
 #include <gtest/gtest.h>
 
+#include "tests/cli_cases.h"
 #include "tests/run_process.h"
 
 namespace {
@@ -10,13 +11,7 @@ using rivo::testing::RunProcess;
 const std::string kCli = RIVO_CLI_PATH;
 
 TEST(CliParse, PrintsTheForestOneLinePerTopLevelNode) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> args;
-        std::string input;
-        std::string out;
-    };
-    const Case cases[] = {
+    const rivo::testing::CliCase cases[] = {
         {"product and sum", {"parse", "a*b+c"}, "", "\"+\"(\"*\"(\"a\", \"b\"), \"c\")\n"},
         {"list", {"parse", "a;b"}, "", "\"a\"\n\"b\"\n"},
         {"empty text", {"parse", ""}, "", "\"\"\n"},
@@ -28,13 +23,7 @@ TEST(CliParse, PrintsTheForestOneLinePerTopLevelNode) {
         {"standard input without newline", {"parse", "-"}, "x:y", "\":\"(\"x\", \"y\")\n"},
         {"separator option accepted", {"--separator", ",", "parse", "1,5"}, "", "\"1,5\"\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto r = RunProcess(kCli, c.args, c.input);
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, c.out);
-        EXPECT_EQ(r.err, "");
-    }
+    rivo::testing::ExpectCliOutputs(kCli, cases);
 }
 
 TEST(CliParse, UsageErrorsExitWithStatusTwo) {

@@ -142,6 +142,40 @@ TEST(TreeContainer, MoveChildrenRelinksWholeSubtrees) {
     EXPECT_EQ(tree.Parent(inner), to);
 }
 
+// Into a childless node the whole child list changes hands at once; the children must then
+// report their new parent, also after the slots involved were freed and handed out again.
+TEST(TreeContainer, MoveChildrenIntoAChildlessNodeKeepsParentLinksRight) {
+    TreeContainer tree;
+    const NodeId root = tree.AddFirstTopLevel("root");
+    const NodeId from = tree.AppendChild(root, "from");
+    const NodeId a = tree.AppendChild(from, "a");
+    const NodeId b = tree.AppendChild(from, "b");
+    tree.AppendChild(a, "a1");
+    const NodeId to = tree.AppendChild(root, "to");
+    tree.MoveChildren(from, to);
+    EXPECT_EQ(FormatSubtree(tree, root), R"~("root"("from", "to"("a"("a1"), "b")))~");
+    EXPECT_EQ(tree.Parent(a), to);
+    EXPECT_EQ(tree.Parent(b), to);
+    EXPECT_EQ(tree.Parent(tree.Child(a, 0)), a);
+
+    // `from` got the family `to` had; new children of either must find the right parent.
+    const NodeId c = tree.AppendChild(from, "c");
+    const NodeId d = tree.AppendChild(to, "d");
+    EXPECT_EQ(tree.Parent(c), from);
+    EXPECT_EQ(tree.Parent(d), to);
+
+    // Free `from` and `to`'s old slots and reuse them: parents stay what they are.
+    tree.Delete(from);
+    const NodeId e = tree.AppendChild(root, "e");
+    const NodeId f = tree.AppendChild(e, "f");
+    EXPECT_EQ(tree.Parent(f), e);
+    EXPECT_EQ(tree.Parent(b), to);
+    tree.Delete(b);
+    EXPECT_EQ(FormatSubtree(tree, root), R"~("root"("to"("a"("a1"), "d"), "e"("f")))~");
+    tree.MoveChildren(to, to);
+    EXPECT_EQ(tree.ChildCount(to), 2);
+}
+
 TEST(TreeContainer, EnforcesTheNodeAndLabelBudgets) {
     TreeContainer small(3, 10);
     const NodeId root = small.AddFirstTopLevel("r");
