@@ -11,8 +11,9 @@
 #include <ostream>
 
 #include "diagram/diagram_size.h"
+#include "diagram/draw.h"
+#include "diagram/evaluator.h"
 #include "diagram/painter.h"
-#include "expr/m_macros_optimize.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
 #include "expr/tree.h"
@@ -78,18 +79,69 @@ int RunPaint(const Arguments& args, std::ostream&) {
 
 // tree EXPR: the root node's tree after the passes, on one line.
 int RunTree(const Arguments& args, std::ostream& out) {
-    const std::string text = ReadExpression(args.operands[0]);
     expr::TreeContainer tree;
-    expr::ParseExpression(text, tree, tree.AddFirstTopLevel(""));
-    expr::SimplifyTree(tree, tree.FirstTopLevel());
+    expr::BuildTree(ReadExpression(args.operands[0]), tree);
     out << expr::FormatSubtree(tree, tree.FirstTopLevel()) << '\n';
     return 0;
+}
+
+// listing EXPR: the prefix listing, one line each, the bytes exactly.
+int RunListing(const Arguments& args, std::ostream& out) {
+    expr::TreeContainer tree;
+    WriteLines(out, expr::BuildListing(ReadExpression(args.operands[0]), tree));
+    return 0;
+}
+
+// The circles a region lies in: the variables whose set holds its code.
+std::string CirclesOf(diagram::DiagramSize size, char code) {
+    std::string circles;
+    for (char letter = 'A'; letter < 'A' + diagram::CircleCount(size); ++letter) {
+        const auto set = diagram::VariableSet(size, letter);
+        if (set && set->find(code) != std::string_view::npos) {
+            if (!circles.empty()) circles += ' ';
+            circles += letter;
+        }
+    }
+    return circles;
+}
+
+// regions N EXPR [--key]: the region set on one line (empty for the empty set); with --key, one
+// more line per code: the code, a tab, and the circles it lies in.
+int RunRegions(const Arguments& args, std::ostream& out) {
+    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    expr::TreeContainer tree;
+    const std::string regions =
+        diagram::EvaluateListing(expr::BuildListing(ReadExpression(args.operands[1]), tree), size);
+    out << regions << '\n';
+    if (args.key) {
+        for (const char code : regions)
+            out << code << '\t' << CirclesOf(size, code) << '\n';
+    }
+    return 0;
+}
+
+// draw N EXPR -o FILE: the picture the window shows for that text and size.
+int RunDraw(const Arguments& args, std::ostream&) {
+    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    if (!args.output) throw UsageError{"draw needs -o FILE"};
+    expr::TreeContainer tree;
+    std::vector<std::string> listing;
+    QImage picture;
+    diagram::DrawDiagram(size, ReadExpression(args.operands[1]), tree, listing, picture);
+    return WritePicture(picture, *args.output);
 }
 
 constexpr Command kCommands[] = {
     {"parse", "EXPR", 1, "the forest the parser built, one line per top-level node", RunParse},
     {"tree", "EXPR", 1, "the root node's tree after the passes, one line", RunTree},
+    {"listing", "EXPR", 1, "the prefix listing, one line each", RunListing},
+    {"regions", "N EXPR", 2,
+     "the region set for N = 3, 4 or 5 circles, one line\n"
+     "                             (--key: then one line per region: code, tab, its circles)",
+     RunRegions},
     {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
+    {"draw", "N EXPR -o FILE", 2, "the picture the window would show (PNG, or BMP by extension)",
+     RunDraw},
 };
 
 }  // namespace

@@ -61,6 +61,12 @@ int main(int argc, char** argv) {
     if (command == nullptr) return UsageFailure("unknown command " + args.command);
     rivo::expr::SetDecimalSeparator(args.separator ? args.separator->front()
                                                    : rivo::expr::LocaleDecimalSeparator());
+    if (args.output && args.command != "paint" && args.command != "draw") {
+        return UsageFailure("-o goes with paint and draw, not " + args.command);
+    }
+    if (args.key && args.command != "regions") {
+        return UsageFailure("--key goes with regions, not " + args.command);
+    }
     if (static_cast<int>(args.operands.size()) != command->operandCount) {
         return UsageFailure(args.command + " takes " + std::string(command->operands));
     }

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "expr/error.h"
-#include "expr/text.h"
+#include "expr/m_macros_diff.h"
+#include "expr/m_macros_optimize.h"
 
 namespace rivo::expr {
 
@@ -290,6 +291,43 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
         }
         // Otherwise a leaf: it keeps the label set above.
     }
+}
+
+std::string AddKindSuffix(const std::string& label) {
+    if (label.find(" @F") != std::string::npos) return label;
+    if (IsNumber(label)) return label + " @N";
+    if (label.find_first_of("+=-*/><^!&") != std::string::npos) return label + " @F";
+    return label;
+}
+
+void ListSubtree(const TreeContainer& tree, NodeId node, Listing& listing) {
+    std::vector<NodeId> pending{node};
+    while (!pending.empty()) {
+        const NodeId current = pending.back();
+        pending.pop_back();
+        listing.push_back(AddKindSuffix(tree.Label(current)));
+        for (NodeId c = tree.LastChild(current); c != kNoNode; c = tree.PreviousSibling(c)) {
+            pending.push_back(c);
+        }
+    }
+}
+
+void BuildTree(std::string_view text, TreeContainer& tree) {
+    if (text.size() > kMaxExpressionBytes) throw PipelineError(kTooLargeMessage);
+    tree.Clear();
+    tree.AddFirstTopLevel("");
+    // The root is looked up afresh for every pass; no pass ever replaces it.
+    ParseExpression(text, tree, tree.FirstTopLevel());
+    ExpandDiff(tree, tree.FirstTopLevel());
+    SimplifyTree(tree, tree.FirstTopLevel());
+}
+
+Listing BuildListing(std::string_view text, TreeContainer& tree) {
+    BuildTree(text, tree);
+    Listing listing;
+    listing.reserve(tree.NodeCount());
+    ListSubtree(tree, tree.FirstTopLevel(), listing);
+    return listing;
 }
 
 }  // namespace rivo::expr

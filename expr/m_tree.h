@@ -1,8 +1,11 @@
-// The parser of the expression language: text in, expression tree out.
+// The parser of the expression language, the prefix listing, and the driver that runs the whole
+// pipeline for one request: text in, listing out.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "expr/tree.h"
 
@@ -15,5 +18,25 @@ std::string StripOuterParens(std::string_view text);
 // Fills `node`, which already belongs to the tree, from the text: its label, its children and,
 // for a ";" list, further nodes after it at its own level. Every text yields a tree.
 void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node);
+
+// The prefix listing: one line per node of the root's subtree, in pre-order.
+using Listing = std::vector<std::string>;
+
+// Texts longer than this are refused at once with "Expression is too large".
+inline constexpr std::size_t kMaxExpressionBytes = std::size_t{1} << 20;
+
+// Runs the pipeline on the text exactly as typed: clears the container, parses into a new root,
+// expands diff calls, simplifies, and lists the root's subtree. The listing is the caller's.
+Listing BuildListing(std::string_view text, TreeContainer& tree);
+
+// The pipeline without the listing: the container cleared and the root (its first top-level
+// node) parsed, expanded and simplified. BuildListing lists what this leaves.
+void BuildTree(std::string_view text, TreeContainer& tree);
+
+// Appends the lines of the node's subtree to the listing.
+void ListSubtree(const TreeContainer& tree, NodeId node, Listing& listing);
+
+// The line of one label: " @F" for operators and functions, " @N" for numbers, or nothing.
+std::string AddKindSuffix(const std::string& label);
 
 }  // namespace rivo::expr

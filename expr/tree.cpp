@@ -7,8 +7,14 @@
 
 namespace rivo::expr {
 
-TreeContainer::TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget)
-    : nodeBudget_(nodeBudget), labelByteBudget_(labelByteBudget) {}
+TreeContainer::TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget,
+                             std::size_t workBudget)
+    : nodeBudget_(nodeBudget), labelByteBudget_(labelByteBudget), workBudget_(workBudget) {}
+
+void TreeContainer::ChargeWork(std::size_t steps) {
+    if (steps > workBudget_ - work_) throw PipelineError(kTooLargeMessage);
+    work_ += steps;
+}
 
 TreeContainer::Node& TreeContainer::At(NodeId node) {
     return const_cast<Node&>(std::as_const(*this).At(node));
@@ -49,6 +55,7 @@ void TreeContainer::ChargeLabel(std::size_t oldSize, std::size_t newSize) {
 
 NodeId TreeContainer::NewNode(std::string label) {
     if (liveNodes_ >= nodeBudget_) throw PipelineError(kTooLargeMessage);
+    ChargeWork(1);
     ChargeLabel(0, label.size());
     NodeId id;
     NodeId family;
@@ -135,6 +142,7 @@ void TreeContainer::Clear() {
     topCount_ = 0;
     liveNodes_ = 0;
     labelBytes_ = 0;
+    work_ = 0;
 }
 
 NodeId TreeContainer::AddFirstTopLevel(std::string label) {
@@ -184,6 +192,7 @@ NodeId TreeContainer::Child(NodeId node, int index) const {
 }
 
 void TreeContainer::Delete(NodeId node) {
+    At(node);
     Unlink(node);
     walk_.clear();
     walk_.push_back(node);
@@ -259,9 +268,15 @@ void CopySubtree(TreeContainer& tree, NodeId source, NodeId destination) {
 }
 
 bool IsNumber(std::string_view input) {
-    std::string text(input);
-    if (const auto p = text.find("E-"); p != std::string::npos) text.erase(p, 2);
-    if (const auto p = text.find("E+"); p != std::string::npos) text.erase(p, 2);
+    // Only a text with an "E" needs the deletions; the rest is checked in place, unallocated.
+    std::string edited;
+    std::string_view text = input;
+    if (input.find('E') != std::string_view::npos) {
+        edited = input;
+        if (const auto p = edited.find("E-"); p != std::string::npos) edited.erase(p, 2);
+        if (const auto p = edited.find("E+"); p != std::string::npos) edited.erase(p, 2);
+        text = edited;
+    }
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const bool digit = c >= '0' && c <= '9';

@@ -21,11 +21,16 @@ inline constexpr NodeId kNoNode = -1;
 // makes about two million nodes at most) and keep a run well under 256 MB.
 inline constexpr std::size_t kNodeBudget = 2'200'000;
 inline constexpr std::size_t kLabelByteBudget = std::size_t{48} << 20;
+// Rewriting can churn far more nodes than it keeps (nested diff calls rework the same subtree
+// at every level), so a run also has a budget of work steps: one per node made, deleted or
+// visited by a pass. It bounds the time of every run to a second or two.
+inline constexpr std::size_t kWorkBudget = 25'000'000;
 
 class TreeContainer {
   public:
     TreeContainer() = default;
-    TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget);
+    TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget,
+                  std::size_t workBudget = kWorkBudget);
 
     TreeContainer(const TreeContainer&) = delete;
     TreeContainer& operator=(const TreeContainer&) = delete;
@@ -67,6 +72,9 @@ class TreeContainer {
     // Copies the source's label onto the destination and appends copies of the source's
     // descendants after the destination's own children.
     void CopySubtree(NodeId source, NodeId destination);
+
+    // Counts work steps against the run's budget; "Expression is too large" past it.
+    void ChargeWork(std::size_t steps);
 
     bool IsAlive(NodeId node) const;
     std::size_t NodeCount() const { return liveNodes_; }
@@ -112,6 +120,8 @@ class TreeContainer {
     std::size_t labelBytes_ = 0;
     std::size_t nodeBudget_ = kNodeBudget;
     std::size_t labelByteBudget_ = kLabelByteBudget;
+    std::size_t work_ = 0;
+    std::size_t workBudget_ = kWorkBudget;
     std::vector<NodeId> walk_;  // reused stack for walks
 };
 

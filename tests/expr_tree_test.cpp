@@ -194,6 +194,19 @@ TEST(TreeContainer, EnforcesTheNodeAndLabelBudgets) {
     }
 }
 
+TEST(TreeContainer, WorkBudgetCountsChurnAndClearResetsIt) {
+    TreeContainer tree(100, 1000, 50);
+    const NodeId root = tree.AddFirstTopLevel("r");
+    // Nodes made and deleted again never exceed the node budget, but they do cost work.
+    EXPECT_THROW(for (int i = 0; i < 100; ++i) tree.Delete(tree.AppendChild(root, "x")),
+                 PipelineError);
+    EXPECT_EQ(tree.NodeCount(), 1u);
+    tree.Clear();
+    tree.AddFirstTopLevel("r");
+    tree.ChargeWork(48);
+    EXPECT_THROW(tree.ChargeWork(2), PipelineError);
+}
+
 TEST(TreeContainer, DeepTreesAreCopiedAndDestroyedWithoutRecursion) {
     constexpr int kDepth = 300000;
     TreeContainer tree;

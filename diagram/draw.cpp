@@ -1,0 +1,21 @@
+#include "diagram/draw.h"
+
+#include <utility>
+
+#include "diagram/evaluator.h"
+#include "diagram/painter.h"
+#include "expr/m_tree.h"
+
+namespace rivo::diagram {
+
+std::string DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                        std::vector<std::string>& listing, QImage& picture) {
+    expr::Listing lines = expr::BuildListing(text, tree);
+    // The caller's store takes the lines over; moving them is copying and releasing in one.
+    listing = std::move(lines);
+    const std::string regions = EvaluateListing(listing, size);
+    PaintDiagram(size, regions, picture);
+    return regions;
+}
+
+}  // namespace rivo::diagram

@@ -1,0 +1,22 @@
+// One draw request without widgets: expression text in, painted picture out. The window and
+// rivo-cli both go through here.
+#pragma once
+
+#include <QImage>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagram/diagram_size.h"
+#include "expr/tree.h"
+
+namespace rivo::diagram {
+
+// Runs the pipeline on `text` (rebuilding the tree in `tree`), replaces the lines of `listing`
+// with the new prefix listing, evaluates them for the size and paints the result into
+// `picture`. Returns the region set that was painted. A pipeline error propagates before the
+// listing or the picture is touched, so both keep what the previous request left.
+std::string DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                        std::vector<std::string>& listing, QImage& picture);
+
+}  // namespace rivo::diagram

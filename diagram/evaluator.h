@@ -1,0 +1,23 @@
+// The diagram evaluator: a prefix listing read from its last line to its first over the region
+// sets of one diagram size, with a stack. No Qt here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagram/diagram_size.h"
+
+namespace rivo::diagram {
+
+// The stored region set of a set variable (letter 'A' to 'E') in a diagram size, or nothing
+// when the variable does not exist in that size. Stored as written, not canonical.
+std::optional<std::string_view> VariableSet(DiagramSize size, char letter);
+
+// The region set that the listing describes: "+ @F", "* @F" and "- @F" combine the two top
+// entries, a line whose first letter names a variable pushes its set, every other line is
+// skipped. The result is the bottom entry.
+std::string EvaluateListing(const std::vector<std::string>& lines, DiagramSize size);
+
+}  // namespace rivo::diagram

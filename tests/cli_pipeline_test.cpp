@@ -1,0 +1,122 @@
+// rivo-cli listing, regions and draw, through the real executable.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "diagram/diagram_size.h"
+#include "diagram/painter.h"
+#include "tests/cli_cases.h"
+#include "tests/run_process.h"
+#include "tests/temp_directory.h"
+
+namespace {
+
+using rivo::testing::RunProcess;
+
+const std::string kCli = RIVO_CLI_PATH;
+
+TEST(CliPipeline, ListingAndRegions) {
+    const std::string defaultText = "a*b+b*c+a*c-a*b*c";
+    const rivo::testing::CliCase cases[] = {
+        {"default listing",
+         {"listing", defaultText},
+         "",
+         "- @F\n+ @F\n+ @F\n* @F\na\nb\n* @F\nb\nc\n* @F\na\nc\n* @F\n* @F\na\nb\nc\n"},
+        {"listing keeps blanks", {"listing", "a + b"}, "", "+ @F\na \n b\n"},
+        {"empty listing line", {"listing", ""}, "", " @N\n"},
+        {"listing after both passes", {"listing", "diff(x*x;x)"}, "", "+ @F\nx\nx\n"},
+        {"listing from standard input", {"listing", "-"}, "(a+b)*c\n", "* @F\n+ @F\na\nb\nc\n"},
+        {"three circles", {"regions", "3", defaultText}, "", "246\n"},
+        {"four circles", {"regions", "4", defaultText}, "", "CDEJK\n"},
+        {"five circles", {"regions", "5", "a+e"}, "", "ABCDEFGHIJKLNOP\n"},
+        {"stored order of one variable", {"regions", "5", "b"}, "", "CDMFHIGKPQR\n"},
+        {"empty set prints an empty line", {"regions", "3", "a-a"}, "", "\n"},
+        {"leading minus after --", {"regions", "3", "--", "-a"}, "", "1245\n"},
+        {"key, three circles", {"regions", "--key", "3", "a*b"}, "", "25\n2\tA B\n5\tA B C\n"},
+        {"key, four circles", {"regions", "4", "a-b-c-d", "--key"}, "", "A\nA\tA\n"},
+        {"key, five circles",
+         {"regions", "5", "a*b*c*d*e+(e-a-b-c-d)", "--key"},
+         "",
+         "GL\nG\tA B C D E\nL\tE\n"},
+        {"key of the empty set", {"regions", "3", "", "--key"}, "", "\n"},
+    };
+    rivo::testing::ExpectCliOutputs(kCli, cases);
+}
+
+TEST(CliPipeline, DrawWritesWhatPaintWritesForTheSameRegions) {
+    rivo::testing::TempDirectory dir;
+    struct Case {
+        const char* circles;
+        const char* text;
+        const char* regions;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"3", "a*b+b*c+a*c-a*b*c", "246", "three.png"},
+        {"4", "a*b+b*c+a*c-a*b*c", "CDEJK", "four.bmp"},
+        {"5", "a", "ABCDEFGHIJK", "five.PNG"},
+        {"3", "", "", "bare.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string drawn = (dir.path() / c.file).string();
+        const auto r = RunProcess(kCli, {"draw", c.circles, c.text, "-o", drawn});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "");
+        const QImage picture(QString::fromStdString(drawn));
+        ASSERT_EQ(picture.size(), QSize(400, 400));
+        const auto size = *rivo::diagram::DiagramSizeOf(c.circles[0] - '0');
+        EXPECT_EQ(picture.convertToFormat(QImage::Format_RGB32),
+                  rivo::diagram::PaintDiagram(size, c.regions));
+    }
+}
+
+TEST(CliPipeline, PipelineErrorsLeaveNoOutputBehind) {
+    rivo::testing::TempDirectory dir;
+    const std::string file = (dir.path() / "never.png").string();
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+        std::string input;
+    };
+    const Case cases[] = {
+        {{"draw", "3", "1/0", "-o", file}, "Floating point division by zero.\n", ""},
+        {{"regions", "3", "0/0"}, "Invalid floating point operation.\n", ""},
+        {{"listing", "diff(x)"}, "List index out of bounds (0)\n", ""},
+        {{"listing", "exp(20000)"}, "Floating point overflow.\n", ""},
+        {{"regions", "4", "-"}, "Expression is too large.\n", std::string((1 << 20) + 1, 'a')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        const auto r = RunProcess(kCli, c.args, c.input);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST(CliPipeline, UsageErrors) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"regions", "6", "a"},
+        {"regions", "three", "a"},
+        {"regions", "3"},
+        {"draw", "3", "a"},
+        {"draw", "0", "a", "-o", "x.png"},
+        {"listing", "a", "-o", "x"},
+        {"tree", "a", "--key"},
+        {"listing", "a", "b"},
+    };
+    for (const auto& args : cases) {
+        const auto r = RunProcess(kCli, args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("usage: rivo-cli"), std::string::npos);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+// The diagram evaluator: listings over the variable sets, the stack's corner cases, and the
+// whole road from text to region set against circle membership.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "diagram/evaluator.h"
+#include "expr/m_tree.h"
+#include "expr/tree.h"
+
+namespace {
+
+using rivo::diagram::DiagramSize;
+using rivo::diagram::EvaluateListing;
+using rivo::diagram::VariableSet;
+using Lines = std::vector<std::string>;
+
+TEST(EvaluateListing, KnownListings) {
+    struct Case {
+        const char* name;
+        DiagramSize size;
+        Lines lines;
+        const char* result;
+    };
+    const Lines defaultListing = {"- @F", "+ @F", "+ @F", "* @F", "a",    "b", "* @F", "b", "c",
+                                  "* @F", "a",    "c",    "* @F", "* @F", "a", "b",    "c"};
+    const Case cases[] = {
+        {"difference", DiagramSize::kThree, {"- @F", "a", "b"}, "14"},
+        {"union", DiagramSize::kThree, {"+ @F", "a", "b"}, "123456"},
+        {"intersection", DiagramSize::kThree, {"* @F", "a", "b"}, "25"},
+        {"difference the other way", DiagramSize::kThree, {"- @F", "b", "a"}, "36"},
+        {"single variable as stored", DiagramSize::kThree, {"a"}, "1245"},
+        {"single variable, four circles", DiagramSize::kFour, {"a"}, "ABCDEFG"},
+        {"stored order kept", DiagramSize::kFive, {"B"}, "CDMFHIGKPQR"},
+        {"upper and lower case", DiagramSize::kThree, {"+ @F", "A", "b"}, "123456"},
+        {"blanks around an operator", DiagramSize::kThree, {"  + @F  ", "a", "b"}, "123456"},
+        {"two blanks inside: no operator", DiagramSize::kThree, {"+  @F", "a", "b"}, "2356"},
+        {"tabs and control bytes trimmed", DiagramSize::kThree, {"\t* @F\r", "a", "b"}, "25"},
+        {"d skipped with three circles", DiagramSize::kThree, {"d"}, ""},
+        {"e skipped with four circles", DiagramSize::kFour, {"+ @F", "e", "d"}, "HBCEFIJ"},
+        {"no pushing line", DiagramSize::kFive, {"x", "2 @N", "sin @F"}, ""},
+        {"unknown operator never combines", DiagramSize::kThree, {"/ @F", "a", "b"}, "2356"},
+        {"operator at depth one", DiagramSize::kThree, {"- @F", "2 @N", "a"}, "1245"},
+        {"negation skipped", DiagramSize::kThree, {"neg @F", "a"}, "1245"},
+        {"operand skipped", DiagramSize::kThree, {"* @F", "a", "x"}, "1245"},
+        {"function line pushes its first letter", DiagramSize::kThree, {"abs @F", "b"}, "2356"},
+        {"cos pushes c", DiagramSize::kThree, {"+ @F", "cos @F", "a"}, "124567"},
+        {"blank line", DiagramSize::kThree, {"   ", "a"}, "1245"},
+        {"empty listing", DiagramSize::kThree, {}, ""},
+        {"operator on an empty stack", DiagramSize::kThree, {"a", "+ @F"}, "1245"},
+        {"default text", DiagramSize::kThree, defaultListing, "246"},
+        {"default text, four circles", DiagramSize::kFour, defaultListing, "CDEJK"},
+        {"five circles", DiagramSize::kFive, {"+ @F", "a", "e"}, "ABCDEFGHIJKLNOP"},
+        {"depth one after a combination",
+         DiagramSize::kThree,
+         {"+ @F", "x", "+ @F", "b", "a"},
+         "123456"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(EvaluateListing(c.lines, c.size), c.result);
+    }
+}
+
+TEST(VariableSet, ExistsOnlyForTheLettersOfEachSize) {
+    EXPECT_EQ(VariableSet(DiagramSize::kThree, 'C'), "4567");
+    EXPECT_FALSE(VariableSet(DiagramSize::kThree, 'D'));
+    EXPECT_EQ(VariableSet(DiagramSize::kFour, 'D'), "HBCEFIJ");
+    EXPECT_FALSE(VariableSet(DiagramSize::kFour, 'E'));
+    EXPECT_EQ(VariableSet(DiagramSize::kFive, 'E'), "LBCNEFHJGOP");
+    for (const char c : {'@', 'F', 'a', '\0', '\xC1'}) {
+        EXPECT_FALSE(VariableSet(DiagramSize::kFive, c)) << static_cast<int>(c);
+    }
+}
+
+// A set expression over the size's letters, its value computed directly from circle
+// membership: region r is in the set when the expression holds for the circles holding r.
+struct RandomSetExpression {
+    std::string text;
+    std::vector<bool> member;  // per region code index
+};
+
+class ExpressionMaker {
+  public:
+    ExpressionMaker(DiagramSize size, std::mt19937& rng) : size_(size), rng_(rng) {
+        const std::string all = size == DiagramSize::kThree  ? "1234567"
+                                : size == DiagramSize::kFour ? "ABCDEFGHIJKLM"
+                                                             : "ABCDEFGHIJKLMNOPQRSTU";
+        codes_ = all;
+    }
+
+    const std::string& Codes() const { return codes_; }
+
+    // Grammar-shaped text with blanks and either case; depth-limited, so the test's own
+    // recursion stays shallow.
+    RandomSetExpression Make(int depth) {
+        std::uniform_int_distribution<int> pick(0, 9);
+        const int choice = depth <= 0 ? 0 : pick(rng_);
+        if (choice < 4) return Letter();
+        RandomSetExpression left = Make(depth - 1);
+        RandomSetExpression right = Make(depth - 1);
+        const char op = "+*-"[pick(rng_) % 3];
+        RandomSetExpression out;
+        const bool parens = pick(rng_) < 5 || op != '+';
+        // "*" binds tighter than the sides it joins: its left side needs parentheses too.
+        const std::string lhs = op == '*' ? "(" + left.text + ")" : left.text;
+        out.text =
+            lhs + Blank() + op + Blank() + (parens ? "(" : "") + right.text + (parens ? ")" : "");
+        if (!parens) {
+            // Without parentheses the right side re-associates; keep it a single letter.
+            right = Letter();
+            out.text = lhs + Blank() + op + Blank() + right.text;
+        }
+        out.member.resize(codes_.size());
+        for (std::size_t r = 0; r < codes_.size(); ++r) {
+            const bool a = left.member[r];
+            const bool b = right.member[r];
+            out.member[r] = op == '+' ? (a || b) : op == '*' ? (a && b) : (a && !b);
+        }
+        return out;
+    }
+
+    RandomSetExpression Letter() {
+        std::uniform_int_distribution<int> pick(0, CircleCount(size_) - 1);
+        const char upper = static_cast<char>('A' + pick(rng_));
+        const std::string_view set = *VariableSet(size_, upper);
+        RandomSetExpression out;
+        out.text = std::string(Blank()) + (pick(rng_) % 2 ? upper : static_cast<char>(upper + 32));
+        out.text += Blank();
+        out.member.resize(codes_.size());
+        for (std::size_t r = 0; r < codes_.size(); ++r) {
+            out.member[r] = set.find(codes_[r]) != std::string_view::npos;
+        }
+        return out;
+    }
+
+  private:
+    std::string Blank() {
+        std::uniform_int_distribution<int> pick(0, 5);
+        return pick(rng_) == 0 ? " " : "";
+    }
+
+    DiagramSize size_;
+    std::mt19937& rng_;
+    std::string codes_;
+};
+
+std::string Sorted(std::string s) {
+    std::sort(s.begin(), s.end());
+    return s;
+}
+
+std::string Expected(const RandomSetExpression& e, const std::string& codes) {
+    std::string out;
+    for (std::size_t r = 0; r < codes.size(); ++r) {
+        if (e.member[r]) out += codes[r];
+    }
+    return out;
+}
+
+TEST(EvaluateListing, AgreesWithCircleMembershipOnRandomExpressions) {
+    std::mt19937 rng(4242);
+    for (const DiagramSize size : rivo::diagram::kDiagramSizes) {
+        ExpressionMaker maker(size, rng);
+        for (int i = 0; i < 3000; ++i) {
+            const RandomSetExpression e = maker.Make(5);
+            rivo::expr::TreeContainer tree;
+            const std::string result =
+                EvaluateListing(rivo::expr::BuildListing(e.text, tree), size);
+            ASSERT_EQ(Sorted(result), Expected(e, maker.Codes()))
+                << "size " << CircleCount(size) << ", text: " << e.text;
+        }
+    }
+}
+
+TEST(EvaluateListing, LongChainsNeedMoreThan128Entries) {
+    std::mt19937 rng(7);
+    for (const DiagramSize size : rivo::diagram::kDiagramSizes) {
+        ExpressionMaker maker(size, rng);
+        for (int i = 0; i < 20; ++i) {
+            // A left-deep chain of 129 to 2000 terms pushes every term before combining any;
+            // "+" and "-" share one level, so the text reads left to right.
+            RandomSetExpression chain = maker.Letter();
+            const int terms = 129 + i * 100;
+            for (int t = 1; t < terms; ++t) {
+                const RandomSetExpression next = maker.Letter();
+                const char op = "+-"[static_cast<std::size_t>(t * 7 + i) % 2];
+                chain.text += std::string(1, op) + next.text;
+                for (std::size_t r = 0; r < chain.member.size(); ++r) {
+                    const bool a = chain.member[r];
+                    const bool b = next.member[r];
+                    chain.member[r] = op == '+' ? (a || b) : op == '*' ? (a && b) : (a && !b);
+                }
+            }
+            rivo::expr::TreeContainer tree;
+            const auto listing = rivo::expr::BuildListing(chain.text, tree);
+            ASSERT_EQ(Sorted(EvaluateListing(listing, size)), Expected(chain, maker.Codes()))
+                << "terms " << terms;
+        }
+        // The plain union of 129 letters reaches every region some letter covers.
+        std::string text = "a";
+        for (int t = 1; t < 129; ++t)
+            text += "+" + std::string(1, static_cast<char>('a' + t % CircleCount(size)));
+        rivo::expr::TreeContainer tree;
+        EXPECT_EQ(EvaluateListing(rivo::expr::BuildListing(text, tree), size).size(),
+                  maker.Codes().size());
+    }
+}
+
+}  // namespace

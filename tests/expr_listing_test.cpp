@@ -1,0 +1,106 @@
+// The prefix listing and the pipeline driver.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "expr/error.h"
+#include "expr/m_tree.h"
+#include "expr/numbers.h"
+#include "expr/tree.h"
+
+namespace {
+
+using rivo::expr::AddKindSuffix;
+using rivo::expr::BuildListing;
+using rivo::expr::Listing;
+using rivo::expr::PipelineError;
+using rivo::expr::TreeContainer;
+
+TEST(AddKindSuffix, MarksOperatorsFunctionsAndNumbers) {
+    struct Case {
+        const char* label;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"+", "+ @F"},        {"-", "- @F"},        {"*", "* @F"},        {"/", "/ @F"},
+        {"^", "^ @F"},        {"=", "= @F"},        {"==", "== @F"},      {"!=", "!= @F"},
+        {"<", "< @F"},        {">=", ">= @F"},      {":", ":"},           {"sin @F", "sin @F"},
+        {"neg @F", "neg @F"}, {"m @A", "m @A"},     {"2", "2 @N"},        {"1.5", "1.5 @N"},
+        {"-3", "-3 @N"},      {"1,5", "1,5 @N"},    {"", " @N"},          {"a", "a"},
+        {"x1", "x1"},         {"a ", "a "},         {"a!", "a! @F"},      {"a&b", "a&b @F"},
+        {"1E15", "1E15"},     {"2E-5", "2E-5 @N"},  {"x @F y", "x @F y"}, {"\\", "\\"},
+        {"@F", "@F"},         {"a-b @F", "a-b @F"}, {"f_1", "f_1"},       {"-", "- @F"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(AddKindSuffix(c.label), c.line);
+    }
+}
+
+TEST(BuildListing, ListsTheRootSubtreeInPreOrder) {
+    rivo::expr::SetDecimalSeparator('.');
+    struct Case {
+        const char* name;
+        std::string text;
+        Listing lines;
+    };
+    const Case cases[] = {
+        {"default text",
+         "a*b+b*c+a*c-a*b*c",
+         {"- @F", "+ @F", "+ @F", "* @F", "a", "b", "* @F", "b", "c", "* @F", "a", "c", "* @F",
+          "* @F", "a", "b", "c"}},
+        {"parentheses", "(a+b)*c", {"* @F", "+ @F", "a", "b", "c"}},
+        {"empty text", "", {" @N"}},
+        {"only the root of a list", "a;b", {"a"}},
+        {"colon has no suffix", "x:y", {":", "x", "y"}},
+        {"number", "2", {"2 @N"}},
+        {"comma number", "1,5", {"1,5 @N"}},
+        {"identifier", "x1", {"x1"}},
+        {"blanks stay", "a + b", {"+ @F", "a ", " b"}},
+        {"odd leaf", "a!", {"a! @F"}},
+        {"function", "f(a;b)", {"f @F", "a", "b"}},
+        {"text used as typed", " A*b ", {"* @F", " A", "b "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TreeContainer tree;
+        EXPECT_EQ(BuildListing(c.text, tree), c.lines);
+    }
+}
+
+TEST(BuildListing, EachRunStartsFromAClearedContainer) {
+    TreeContainer tree;
+    BuildListing("a;b;c", tree);
+    EXPECT_EQ(tree.TopLevelCount(), 3);
+    EXPECT_EQ(BuildListing("b*c", tree), (Listing{"* @F", "b", "c"}));
+    EXPECT_EQ(tree.TopLevelCount(), 1);
+    EXPECT_EQ(tree.NodeCount(), 3u);
+}
+
+TEST(BuildListing, RefusesTextsOverOneMebibyte) {
+    TreeContainer tree;
+    const std::string limit(rivo::expr::kMaxExpressionBytes, 'a');
+    EXPECT_EQ(BuildListing(limit, tree), Listing{std::string(23, 'a')});
+    try {
+        BuildListing(limit + "a", tree);
+        ADD_FAILURE() << "no error";
+    } catch (const PipelineError& e) {
+        EXPECT_STREQ(e.what(), "Expression is too large");
+    }
+}
+
+TEST(BuildListing, DeepTreesAreListedWithoutRecursion) {
+    std::string text = "a";
+    for (int i = 0; i < 20000; ++i)
+        text = "(" + text + "-b)";
+    TreeContainer tree;
+    const Listing lines = BuildListing(text, tree);
+    ASSERT_EQ(lines.size(), 40001u);
+    EXPECT_EQ(lines.front(), "- @F");
+    EXPECT_EQ(lines[19999], "- @F");
+    EXPECT_EQ(lines[20000], "a");
+    EXPECT_EQ(lines.back(), "b");
+}
+
+}  // namespace
