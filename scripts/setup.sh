@@ -16,6 +16,8 @@ RIVO_PACKAGES=(
     xvfb xauth xdotool x11-utils imagemagick
     # a comma locale for the decimal-separator test (compiled with localedef at test time)
     locales
+    # packaging: icon rendering, the .deb's dependencies (dpkg-shlibdeps, file), validators
+    librsvg2-bin dpkg-dev file desktop-file-utils appstream mandoc groff-base
 )
 
 rivo_missing_packages() {

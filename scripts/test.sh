@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build, then the same suite
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds, and runs every test: the normal build and its packaging
+# checks, then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -11,6 +11,9 @@ jobs="$(nproc)"
 echo "== normal build"
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build --output-on-failure --parallel "$jobs"
+
+echo "== packaging (install, .deb, validators)"
+bash scripts/package-check.sh build
 
 echo "== sanitizer build (ASan + UBSan)"
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIVO_SANITIZE=ON \

@@ -1,0 +1,228 @@
+// The manual page of rivo-cli against the real program: the commands and options it describes,
+// and what its examples say the program prints.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/run_process.h"
+#include "tests/temp_directory.h"
+
+namespace {
+
+using rivo::testing::RunProcess;
+
+const std::string kCli = RIVO_CLI_PATH;
+const std::string kManual = RIVO_MANUAL_PATH;
+
+// The text a line of the page shows, for the few escapes the page uses. On a macro line the
+// arguments are joined as the alternating-font macros (.BI, .BR) join them: unquoted blanks
+// separate arguments and vanish, quoted ones stay.
+std::string ShownText(const std::string& line) {
+    const bool macro = !line.empty() && line[0] == '.';
+    std::size_t i = 0;
+    if (macro) {
+        i = line.find(' ');
+        if (i == std::string::npos) return "";
+    }
+    static const std::map<std::string, std::string> kNamed = {
+        {"aq", "'"}, {"dq", "\""}, {"en", "-"}, {"mu", "x"}};
+    std::string shown;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+        const char c = line[i];
+        if (macro && c == '"') {
+            quoted = !quoted;
+        } else if (macro && c == ' ' && !quoted) {
+            continue;  // between two arguments
+        } else if (c == '\\' && i + 1 < line.size() && line[i + 1] == '-') {
+            shown += '-';
+            ++i;
+        } else if (c == '\\' && i + 2 < line.size() && line[i + 1] == 'f') {
+            i += 2;
+        } else if (c == '\\' && i + 3 < line.size() && line[i + 1] == '(') {
+            const auto named = kNamed.find(line.substr(i + 2, 2));
+            shown += named == kNamed.end() ? "?" : named->second;
+            i += 3;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+struct Example {
+    std::string command;  // the shell line after "$ "
+    std::string out;      // the lines shown under it, each with its newline
+};
+
+struct Manual {
+    std::map<std::string, std::vector<std::string>> tags;  // the .TP headings, by section
+    std::vector<Example> examples;                         // the "$ " lines in .EX blocks
+};
+
+Manual ReadManual() {
+    std::ifstream in(kManual);
+    EXPECT_TRUE(in) << kManual;
+    Manual manual;
+    std::string section;
+    std::string line;
+    bool tagNext = false;
+    bool inExample = false;
+    while (std::getline(in, line)) {
+        if (line.rfind(".SH ", 0) == 0) {
+            section = line.substr(4);
+        } else if (line == ".TP") {
+            tagNext = true;
+            continue;
+        } else if (line == ".EX") {
+            inExample = true;
+        } else if (line == ".EE") {
+            inExample = false;
+        } else if (tagNext) {
+            manual.tags[section].push_back(ShownText(line));
+        } else if (inExample && section == "EXAMPLES") {
+            const std::string shown = ShownText(line);
+            if (shown.rfind("$ ", 0) == 0) {
+                manual.examples.push_back({shown.substr(2), ""});
+            } else if (!manual.examples.empty()) {
+                manual.examples.back().out += shown + '\n';
+            }
+        }
+        tagNext = false;
+    }
+    return manual;
+}
+
+// The first word of each entry under a heading of the usage ("commands:", "options:").
+std::set<std::string> UsageEntries(const std::string& usage, const std::string& heading) {
+    std::istringstream in(usage);
+    std::set<std::string> entries;
+    std::string line;
+    while (std::getline(in, line) && line != heading) {
+    }
+    while (std::getline(in, line) && !line.empty()) {
+        if (line.size() > 2 && line.rfind("  ", 0) == 0 && line[2] != ' ') {
+            entries.insert(line.substr(2, line.find(' ', 2) - 2));
+        }
+    }
+    return entries;
+}
+
+std::string Usage() {
+    const auto r = RunProcess(kCli, {"--help"});
+    EXPECT_EQ(r.status, 0);
+    return r.out;
+}
+
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(separator, from)) != std::string::npos;) {
+        parts.push_back(text.substr(from, at - from));
+        from = at + separator.size();
+    }
+    parts.push_back(text.substr(from));
+    return parts;
+}
+
+// Words of a shell line with '…' and "…" quoting, as the examples write them.
+std::vector<std::string> ShellWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    char quote = 0;
+    for (const char c : line) {
+        if (quote != 0) {
+            if (c == quote) {
+                quote = 0;
+            } else {
+                word += c;
+            }
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+            inWord = true;
+        } else if (c == ' ') {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(word);
+    return words;
+}
+
+TEST(CliManual, DescribesExactlyTheCommandsOfTheUsage) {
+    std::set<std::string> described;
+    auto manual = ReadManual();
+    for (const auto& tag : manual.tags["COMMANDS"])
+        described.insert(tag.substr(0, tag.find(' ')));
+    const auto listed = UsageEntries(Usage(), "commands:");
+    ASSERT_FALSE(listed.empty());
+    EXPECT_EQ(described, listed);
+}
+
+TEST(CliManual, DescribesEveryOptionOfTheUsage) {
+    std::set<std::string> described;
+    auto manual = ReadManual();
+    for (const auto& tag : manual.tags["OPTIONS"]) {
+        for (const auto& form : Split(tag, ", "))
+            described.insert(form.substr(0, form.find_first_of(" =")));
+    }
+    const auto listed = UsageEntries(Usage(), "options:");
+    ASSERT_FALSE(listed.empty());
+    for (const auto& option : listed)
+        EXPECT_TRUE(described.count(option)) << option << " is not in the manual page";
+}
+
+// An option the page describes but the program does not take is a usage error (status 2).
+TEST(CliManual, EveryOptionItDescribesIsTaken) {
+    const auto tags = ReadManual().tags["OPTIONS"];
+    ASSERT_FALSE(tags.empty());
+    for (const auto& tag : tags) {
+        for (const auto& form : Split(tag, ", ")) {
+            SCOPED_TRACE(form);
+            std::vector<std::string> args = {"--help"};
+            if (const auto eq = form.find('='); eq != std::string::npos) {
+                args.push_back(form.substr(0, eq + 1) + ",");
+            } else if (const auto blank = form.find(' '); blank != std::string::npos) {
+                args.push_back(form.substr(0, blank));
+                args.push_back(",");
+            } else {
+                args.push_back(form);
+            }
+            const auto r = RunProcess(kCli, args);
+            EXPECT_EQ(r.status, 0) << r.err.substr(0, r.err.find('\n'));
+        }
+    }
+}
+
+TEST(CliManual, ExamplesPrintWhatThePageShows) {
+    rivo::testing::TempDirectory dir;
+    const auto examples = ReadManual().examples;
+    ASSERT_GE(examples.size(), 4u);
+    for (const auto& example : examples) {
+        SCOPED_TRACE(example.command);
+        auto words = ShellWords(example.command);
+        ASSERT_FALSE(words.empty());
+        ASSERT_EQ(words.front(), "rivo-cli");
+        words.erase(words.begin());
+        // Pictures go to the scratch directory, not to the working directory of the test.
+        const auto o = std::find(words.begin(), words.end(), "-o");
+        if (o != words.end() && o + 1 != words.end()) *(o + 1) = (dir.path() / *(o + 1)).string();
+        const auto r = RunProcess(kCli, words);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, example.out);
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+}  // namespace
