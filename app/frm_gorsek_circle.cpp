@@ -1,16 +1,23 @@
 #include "app/frm_gorsek_circle.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QStringList>
 #include <QStyle>
@@ -21,6 +28,7 @@
 #include "diagram/draw.h"
 #include "diagram/painter.h"
 #include "expr/numbers.h"
+#include "expr/text.h"
 
 namespace rivo::app {
 
@@ -78,6 +86,7 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     IM = new QLabel(this);
     IM->setGeometry(8, 96, 400, 400);
     IM->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    IM->setContextMenuPolicy(Qt::CustomContextMenu);
 
     eIN = new QLineEdit(QStringLiteral("a*b+b*c+a*c-a*b*c"), this);
     eIN->setGeometry(8, 8, 225, 21);
@@ -112,6 +121,8 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &Tfrm_gorsek::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tfrm_gorsek::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &Tfrm_gorsek::Button3Click);
+    connect(IM, &QLabel::customContextMenuRequested, this, &Tfrm_gorsek::ShowPictureMenu);
+    ChooseSaveFile = [this] { return AskForPictureFile(); };
 
     // The stored position is overridden: the client area starts in the middle of the screen.
     if (const QScreen* screen = this->screen()) {
@@ -145,6 +156,51 @@ void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
         diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_);
         IM->setPixmap(QPixmap::fromImage(picture_));
     });
+}
+
+std::unique_ptr<QMenu> Tfrm_gorsek::BuildPictureMenu() {
+    if (picture_.isNull()) return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    QAction* copy = menu->addAction(QStringLiteral("Copy picture"));
+    copy->setObjectName(QStringLiteral("copyPictureAction"));
+    connect(copy, &QAction::triggered, this, &Tfrm_gorsek::CopyPicture);
+    QAction* save = menu->addAction(QStringLiteral("Save picture as…"));
+    save->setObjectName(QStringLiteral("savePictureAction"));
+    connect(save, &QAction::triggered, this, &Tfrm_gorsek::SavePicture);
+    return menu;
+}
+
+void Tfrm_gorsek::ShowPictureMenu(const QPoint& position) {
+    if (const auto menu = BuildPictureMenu()) menu->exec(IM->mapToGlobal(position));
+}
+
+void Tfrm_gorsek::CopyPicture() {
+    QGuiApplication::clipboard()->setImage(picture_);
+}
+
+void Tfrm_gorsek::SavePicture() {
+    QString path = ChooseSaveFile();
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+    // The file is replaced only once the whole picture is written.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (file.open(QIODevice::WriteOnly) && picture_.save(&file, "PNG") && file.commit()) return;
+    const QString reason = file.errorString().isEmpty()
+                               ? QStringLiteral("the picture could not be encoded")
+                               : file.errorString();
+    const QString message = QStringLiteral("Cannot save the picture to %1: %2")
+                                .arg(QDir::toNativeSeparators(path), reason);
+    ShowErrorReport(this, QString::fromStdString(expr::WithFullStop(message.toStdString())));
+}
+
+QString Tfrm_gorsek::AskForPictureFile() {
+    QFileDialog dialog(this, QStringLiteral("Save picture as"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("PNG pictures (*.png)"));
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 bool Tfrm_gorsek::event(QEvent* event) {

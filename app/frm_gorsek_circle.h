@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +16,9 @@
 class QEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
+class QPoint;
 class QPushButton;
 
 namespace rivo::app {
@@ -53,12 +58,26 @@ class Tfrm_gorsek : public QWidget {
     // The picture IM shows; a null image before the first completed request.
     const QImage& Picture() const { return picture_; }
 
+    // The context menu of IM, which a right click on the picture opens: "Copy picture" (the
+    // action named "copyPictureAction") and "Save picture as…" ("savePictureAction"). Nothing,
+    // and no menu, while IM shows no picture.
+    std::unique_ptr<QMenu> BuildPictureMenu();
+    // Puts the picture on the clipboard as an image.
+    void CopyPicture();
+    // Asks ChooseSaveFile for a file and saves the picture there as PNG, adding ".png" to a name
+    // without an extension; a failure to write is shown in a message box. An empty name cancels.
+    void SavePicture();
+    // A file dialog for saving a PNG picture; tests replace it.
+    std::function<QString()> ChooseSaveFile;
+
   protected:
     bool event(QEvent* event) override;
 
   private:
     // The body of the three click handlers.
     void DrawDiagram(diagram::DiagramSize size);
+    void ShowPictureMenu(const QPoint& position);
+    QString AskForPictureFile();
 
     QImage picture_;
 };
