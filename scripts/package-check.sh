@@ -24,12 +24,12 @@ silent() {
     fi
 }
 
-# What an installation holds under its prefix; the window only once its room exists.
+# What an installation holds under its prefix.
 expected_files() {
     local prefix="$1"
     {
         echo "bin/rivo-cli"
-        [ -f app/CMakeLists.txt ] && echo "bin/rivo"
+        echo "bin/rivo"
         echo "share/applications/$app_id.desktop"
         echo "share/metainfo/$app_id.metainfo.xml"
         echo "share/icons/hicolor/scalable/apps/$app_id.svg"
@@ -37,7 +37,7 @@ expected_files() {
             echo "share/icons/hicolor/${size}x$size/apps/$app_id.png"
         done
         echo "share/man/man1/rivo-cli.1.gz"
-        [ -f app/CMakeLists.txt ] && echo "share/man/man1/rivo.1.gz"
+        echo "share/man/man1/rivo.1.gz"
     } | sed "s|^|$prefix|" | sort
 }
 
@@ -101,8 +101,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Architecture)" = "$arch" ] || fail "Architecture is '$(field Architecture)'"
 [ "$(field Section)" = math ] || fail "Section is '$(field Section)'"
 field Maintainer | grep -Eq '^[^<>]+ <[^<>@ ]+@[^<>@ ]+>$' || fail "Maintainer is not 'name <address>'"
-needed=(libc6 libstdc++6 libqt6core6 libqt6gui6)
-[ -f app/CMakeLists.txt ] && needed+=(libqt6widgets6)
+needed=(libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libxcb1)
 for package in "${needed[@]}"; do
     field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -Fxq "$package" ||
         fail "Depends lacks $package"

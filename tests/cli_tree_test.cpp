@@ -1,14 +1,13 @@
 // rivo-cli tree, through the real executable: results, errors and the decimal separator.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/cli_cases.h"
+#include "tests/comma_locale.h"
 #include "tests/run_process.h"
 
 namespace {
@@ -63,18 +62,11 @@ TEST(CliTree, DeepInputSimplifiesWithoutCrashing) {
     EXPECT_EQ(r.out, "\"a\"\n");
 }
 
-// The separator comes from the user's locale unless --separator is given. A comma locale is
-// compiled into a temporary directory, since test machines carry only C locales.
+// The separator comes from the user's locale unless --separator is given.
 TEST(CliTree, SeparatorComesFromTheLocale) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("rivo-locale-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string locale = (dir / "de_DE.UTF-8").string();
-    RunProcess("/usr/bin/localedef", {"-i", "de_DE", "-f", "UTF-8", locale});
-    if (!std::filesystem::exists(std::filesystem::path(locale) / "LC_NUMERIC")) {
-        std::filesystem::remove_all(dir);
-        GTEST_SKIP() << "localedef could not build de_DE (package locales missing)";
-    }
+    const rivo::testing::CommaLocale comma;
+    if (!comma.Built()) GTEST_SKIP() << "localedef could not build de_DE (package locales missing)";
+    const auto& dir = comma.Dir();
     // glibc's newlocale leaks its search path when LOCPATH is set; only these runs set it, so
     // only they tell LeakSanitizer (in the sanitizer build) to pass over that one allocation.
     const std::string suppressions = (dir / "lsan.supp").string();
@@ -86,12 +78,11 @@ TEST(CliTree, SeparatorComesFromTheLocale) {
         command.insert(command.end(), args.begin(), args.end());
         return RunProcess("/usr/bin/env", command);
     };
-    EXPECT_EQ(run("de_DE.UTF-8", {"tree", "2,5+1"}).out, "\"3,5\"\n");
-    EXPECT_EQ(run("de_DE.UTF-8", {"tree", "2.5+1"}).err,
+    EXPECT_EQ(run(comma.kName, {"tree", "2,5+1"}).out, "\"3,5\"\n");
+    EXPECT_EQ(run(comma.kName, {"tree", "2.5+1"}).err,
               "'2.5' is not a valid floating point value.\n");
-    EXPECT_EQ(run("de_DE.UTF-8", {"tree", "--separator", ".", "2.5+1"}).out, "\"3.5\"\n");
+    EXPECT_EQ(run(comma.kName, {"tree", "--separator", ".", "2.5+1"}).out, "\"3.5\"\n");
     EXPECT_EQ(run("xx_NOWHERE.UTF-8", {"tree", "2.5+1"}).out, "\"3.5\"\n");
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -19,6 +19,16 @@ bool IsWhite(QRgb pixel) {
     return (pixel & 0xFFFFFFu) == 0xFFFFFFu;
 }
 
+int DifferentPixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return -1;
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            count += (a.pixel(x, y) & 0xFFFFFFu) != (b.pixel(x, y) & 0xFFFFFFu) ? 1 : 0;
+    }
+    return count;
+}
+
 WhiteAreas FindWhiteAreas(const QImage& picture) {
     WhiteAreas areas;
     const int w = picture.width();

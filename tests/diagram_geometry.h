@@ -16,6 +16,10 @@ std::string CirclesAt(diagram::DiagramSize size, int x, int y);
 
 bool IsWhite(QRgb pixel);
 
+// How many pixels two pictures of one size differ in, by colour alone (not by format, alpha or
+// colour space); -1 for different sizes.
+int DifferentPixels(const QImage& a, const QImage& b);
+
 struct WhiteAreas {
     int width = 0;
     std::vector<int> label;  // per pixel, row by row: the area's number, or -1 off white

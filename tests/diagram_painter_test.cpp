@@ -15,6 +15,7 @@ namespace {
 using rivo::diagram::DiagramSize;
 using rivo::diagram::PaintDiagram;
 using rivo::testing::CirclesAt;
+using rivo::testing::DifferentPixels;
 using rivo::testing::IsWhite;
 
 const QRgb kWhite = qRgb(255, 255, 255);
@@ -46,16 +47,6 @@ QImage Expected(DiagramSize size, const std::string& regions) {
         }
     }
     return picture;
-}
-
-int Differences(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return -1;
-    int count = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x)
-            count += (a.pixel(x, y) & 0xFFFFFFu) != (b.pixel(x, y) & 0xFFFFFFu) ? 1 : 0;
-    }
-    return count;
 }
 
 int CountColour(const QImage& picture, QRgb colour) {
@@ -100,7 +91,7 @@ TEST(PaintDiagram, FillsExactlyTheRegionsOfTheSet) {
         const QImage picture = PaintDiagram(c.size, c.regions);
         ASSERT_EQ(picture.size(), QSize(400, 400));
         EXPECT_EQ(picture.format(), QImage::Format_RGB32);
-        EXPECT_EQ(Differences(picture, Expected(c.size, c.regions)), 0);
+        EXPECT_EQ(DifferentPixels(picture, Expected(c.size, c.regions)), 0);
     }
 }
 
@@ -133,29 +124,29 @@ TEST(PaintDiagram, EachDrawStartsFromACleanTemplate) {
     QImage picture;
     PaintDiagram(DiagramSize::kFive, "ABCDEFGHIJKLMNOPQRSTU", picture);
     PaintDiagram(DiagramSize::kThree, "", picture);
-    EXPECT_EQ(Differences(picture, rivo::diagram::DiagramTemplate(DiagramSize::kThree)), 0);
+    EXPECT_EQ(DifferentPixels(picture, rivo::diagram::DiagramTemplate(DiagramSize::kThree)), 0);
 
     PaintDiagram(DiagramSize::kFive, "ABCDEFGHIJKLMNOPQRSTU", picture);
     PaintDiagram(DiagramSize::kFive, "G", picture);
-    EXPECT_EQ(Differences(picture, Expected(DiagramSize::kFive, "G")), 0);
+    EXPECT_EQ(DifferentPixels(picture, Expected(DiagramSize::kFive, "G")), 0);
 
     const QImage once = PaintDiagram(DiagramSize::kFour, "BDIK");
     PaintDiagram(DiagramSize::kFour, "BDIK", picture);
     PaintDiagram(DiagramSize::kFour, "BDIK", picture);
-    EXPECT_EQ(Differences(picture, once), 0);
+    EXPECT_EQ(DifferentPixels(picture, once), 0);
 
     // Whatever picture the caller hands in becomes a 400 x 400 true-colour one.
     QImage small(7, 3, QImage::Format_Indexed8);
     PaintDiagram(DiagramSize::kThree, "246", small);
     EXPECT_EQ(small.format(), QImage::Format_RGB32);
-    EXPECT_EQ(Differences(small, Expected(DiagramSize::kThree, "246")), 0);
+    EXPECT_EQ(DifferentPixels(small, Expected(DiagramSize::kThree, "246")), 0);
 }
 
 TEST(PaintDiagram, LeavesTheTemplateItselfAlone) {
     const QImage before = rivo::diagram::DiagramTemplate(DiagramSize::kThree).copy();
     QImage picture = PaintDiagram(DiagramSize::kThree, "1234567");
     picture.fill(Qt::black);
-    EXPECT_EQ(Differences(rivo::diagram::DiagramTemplate(DiagramSize::kThree), before), 0);
+    EXPECT_EQ(DifferentPixels(rivo::diagram::DiagramTemplate(DiagramSize::kThree), before), 0);
 }
 
 QImage WhitePicture(int width, int height) {
@@ -203,7 +194,7 @@ TEST(SurfaceFill, ChangesNothingFromABadStart) {
             picture.setPixel(3, i, kBlack);
         const QImage before = picture.copy();
         rivo::diagram::SurfaceFill(picture, c.x, c.y, kWhite, c.brush);
-        EXPECT_EQ(Differences(picture, before), 0);
+        EXPECT_EQ(DifferentPixels(picture, before), 0);
     }
 }
 

@@ -1,0 +1,85 @@
+// The window module: the main window Tfrm_gorsek with its controls and handlers. It only wires
+// widgets; a draw request itself is diagram::DrawDiagram.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "diagram/diagram_size.h"
+#include "expr/tree.h"
+
+class QEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPoint;
+class QPushButton;
+
+namespace rivo::app {
+
+// The window's caption, and the application title that FormCreate sets.
+inline constexpr char kApplicationTitle[] = "K.O.B. Rivo";
+
+class Tfrm_gorsek : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Creates every control at its place with its initial content, centres the window on the
+    // screen, reads the locale's decimal separator and runs FormCreate.
+    explicit Tfrm_gorsek(QWidget* parent = nullptr);
+    ~Tfrm_gorsek() override;
+
+    // The controls, in the order the description declares them; public like a form's fields.
+    // MOP (the listing of the last request) and defTV (its tree) are plain holders, never shown.
+    // IV3 to IV5 are the templates the painter copies.
+    QLineEdit* eIN;
+    QPushButton* Button1;
+    QPlainTextEdit* Memo1;
+    std::vector<std::string> MOP{"MOP"};
+    expr::TreeContainer defTV;
+    QLabel* IM;
+    QPushButton* Button2;
+    const QImage& IV3;
+    const QImage& IV4;
+    const QImage& IV5;
+    QPushButton* Button3;
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void FormCreate();
+
+    // The picture IM shows; a null image before the first completed request.
+    const QImage& Picture() const { return picture_; }
+
+    // The context menu of IM, which a right click on the picture opens: "Copy picture" (the
+    // action named "copyPictureAction") and "Save picture as…" ("savePictureAction"). Nothing,
+    // and no menu, while IM shows no picture.
+    std::unique_ptr<QMenu> BuildPictureMenu();
+    // Puts the picture on the clipboard as an image.
+    void CopyPicture();
+    // Asks ChooseSaveFile for a file and saves the picture there as PNG, adding ".png" to a name
+    // without an extension; a failure to write is shown in a message box. An empty name cancels.
+    void SavePicture();
+    // A file dialog for saving a PNG picture; tests replace it.
+    std::function<QString()> ChooseSaveFile;
+
+  protected:
+    bool event(QEvent* event) override;
+
+  private:
+    // The body of the three click handlers.
+    void DrawDiagram(diagram::DiagramSize size);
+    void ShowPictureMenu(const QPoint& position);
+    QString AskForPictureFile();
+
+    QImage picture_;
+};
+
+}  // namespace rivo::app

@@ -1,0 +1,252 @@
+// The context menu of the window's picture on the offscreen platform: when a right click opens
+// it, and its two actions, the picture to the clipboard and the picture saved as PNG.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/frm_gorsek_circle.h"
+#include "diagram/painter.h"
+#include "tests/diagram_geometry.h"
+#include "tests/temp_directory.h"
+#include "tests/widget_test_support.h"
+
+namespace {
+
+using rivo::app::Tfrm_gorsek;
+using rivo::diagram::DiagramSize;
+using rivo::diagram::PaintDiagram;
+using rivo::testing::DifferentPixels;
+using rivo::testing::ModalBoxWatcher;
+using rivo::testing::ShownPicture;
+
+// What the first popup menu showed, recorded by the watcher that closes every popup menu it
+// sees, so a test never hangs in one.
+struct SeenMenu {
+    QStringList texts;
+    QStringList names;
+    QPoint position;
+};
+
+class PopupMenuWatcher {
+  public:
+    PopupMenuWatcher() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) return;
+            QMetaObject::invokeMethod(menu, &QMenu::close, Qt::QueuedConnection);
+            if (seen_) return;
+            SeenMenu seen;
+            for (const QAction* action : menu->actions()) {
+                seen.texts << action->text();
+                seen.names << action->objectName();
+            }
+            seen.position = menu->pos();
+            seen_ = seen;
+        });
+        timer_.start(10);
+    }
+    const std::optional<SeenMenu>& Seen() const { return seen_; }
+
+  private:
+    QTimer timer_;
+    std::optional<SeenMenu> seen_;
+};
+
+// Each test starts with a window shown on the screen, without a picture yet.
+class PictureMenu : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    }
+    // Draw (3) of the default text: regions 2, 4 and 6.
+    void Draw() { QTest::mouseClick(w.Button1, Qt::LeftButton); }
+
+    Tfrm_gorsek w;
+};
+
+// A right click at a point of IM, delivered to the window as the platform delivers it, so the
+// window's own handling turns it into a context-menu request.
+void RightClick(Tfrm_gorsek& window, QPoint atPicture) {
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {},
+                      window.IM->mapTo(&window, atPicture));
+}
+
+void Trigger(Tfrm_gorsek& window, const char* actionName) {
+    const auto menu = window.BuildPictureMenu();
+    ASSERT_NE(menu, nullptr);
+    QAction* action = menu->findChild<QAction*>(QString::fromLatin1(actionName));
+    ASSERT_NE(action, nullptr) << actionName;
+    action->trigger();
+}
+
+std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) {
+            names.push_back(std::filesystem::relative(entry.path(), dir).string());
+        }
+    }
+    return names;
+}
+
+TEST_F(PictureMenu, RightClickDoesNothingBeforeTheFirstPicture) {
+    EXPECT_EQ(w.BuildPictureMenu(), nullptr);
+    PopupMenuWatcher popups;
+    RightClick(w, QPoint(200, 200));
+    QTest::qWait(50);
+    EXPECT_FALSE(popups.Seen());
+    // Nor after a request that failed before any picture was painted.
+    {
+        ModalBoxWatcher box;
+        w.eIN->setText("1/0");
+        Draw();
+        ASSERT_TRUE(box.Wait());
+    }
+    EXPECT_EQ(w.BuildPictureMenu(), nullptr);
+    RightClick(w, QPoint(200, 200));
+    QTest::qWait(50);
+    EXPECT_FALSE(popups.Seen());
+}
+
+TEST_F(PictureMenu, RightClickOnThePictureOpensTheMenu) {
+    Draw();
+    PopupMenuWatcher popups;
+    RightClick(w, QPoint(150, 120));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popups.Seen().has_value(); }, 5000));
+    EXPECT_EQ(popups.Seen()->texts, QStringList({"Copy picture", "Save picture as…"}));
+    EXPECT_EQ(popups.Seen()->names, QStringList({"copyPictureAction", "savePictureAction"}));
+    EXPECT_EQ(popups.Seen()->position, w.IM->mapToGlobal(QPoint(150, 120)));
+    // Opening and closing the menu changed nothing.
+    EXPECT_EQ(ShownPicture(w), PaintDiagram(DiagramSize::kThree, "246"));
+}
+
+TEST_F(PictureMenu, CopyPutsThePictureOnTheClipboard) {
+    Draw();
+    QGuiApplication::clipboard()->clear();
+    Trigger(w, "copyPictureAction");
+    const QImage copied = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), QSize(400, 400));
+    EXPECT_EQ(DifferentPixels(copied, PaintDiagram(DiagramSize::kThree, "246")), 0);
+
+    w.eIN->setText("a");
+    QTest::mouseClick(w.Button3, Qt::LeftButton);
+    Trigger(w, "copyPictureAction");
+    EXPECT_EQ(DifferentPixels(QGuiApplication::clipboard()->image(),
+                              PaintDiagram(DiagramSize::kFive, "ABCDEFGHIJK")),
+              0);
+}
+
+TEST_F(PictureMenu, SaveWritesThePictureAsPng) {
+    w.eIN->setText("a*b");
+    QTest::mouseClick(w.Button2, Qt::LeftButton);
+    const QImage expected = PaintDiagram(DiagramSize::kFour, "CDFG");
+    ASSERT_EQ(ShownPicture(w), expected);
+    const rivo::testing::TempDirectory temp;
+    std::filesystem::create_directory(temp.path() / "my.pictures");
+    std::ofstream(temp.path() / "old.png") << "not a picture";
+    const struct {
+        const char* name;
+        const char* typed;
+        const char* written;
+    } rows[] = {
+        {"no extension: .png added", "diagram", "diagram.png"},
+        {"with .png", "set.png", "set.png"},
+        {"a dot only in the folder", "my.pictures/diagram", "my.pictures/diagram.png"},
+        {"over an existing file", "old.png", "old.png"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString typed = QString::fromStdString((temp.path() / row.typed).string());
+        int asked = 0;
+        w.ChooseSaveFile = [&] {
+            ++asked;
+            return typed;
+        };
+        ModalBoxWatcher box;
+        Trigger(w, "savePictureAction");
+        EXPECT_EQ(asked, 1);
+        EXPECT_FALSE(box.Seen());
+        const std::string file = (temp.path() / row.written).string();
+        std::ifstream in(file, std::ios::binary);
+        std::string signature(8, '\0');
+        in.read(signature.data(), 8);
+        EXPECT_EQ(signature, "\x89PNG\r\n\x1a\n");
+        const QImage saved(QString::fromStdString(file));
+        EXPECT_EQ(saved.size(), QSize(400, 400));
+        EXPECT_EQ(DifferentPixels(saved, expected), 0);
+    }
+    // Nothing but the chosen files, no leftovers of the atomic write.
+    auto files = FilesIn(temp.path());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"diagram.png", "my.pictures/diagram.png", "old.png",
+                                               "set.png"}));
+}
+
+TEST_F(PictureMenu, SaveCancelledWritesNothing) {
+    Draw();
+    w.ChooseSaveFile = [] { return QString(); };
+    ModalBoxWatcher box;
+    Trigger(w, "savePictureAction");
+    QTest::qWait(50);
+    EXPECT_FALSE(box.Seen());
+}
+
+TEST_F(PictureMenu, SaveFailureIsShownInABox) {
+    Draw();
+    const rivo::testing::TempDirectory temp;
+    const QString typed = QString::fromStdString((temp.path() / "missing" / "diagram").string());
+    w.ChooseSaveFile = [&] { return typed; };
+    ModalBoxWatcher watcher;
+    Trigger(w, "savePictureAction");
+    const auto box = watcher.Wait();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "K.O.B. Rivo");
+    EXPECT_EQ(box->icon, QMessageBox::Critical);
+    EXPECT_EQ(box->buttons, 1);
+    EXPECT_TRUE(box->ok);
+    EXPECT_TRUE(box->text.startsWith("Cannot save the picture to " + typed + ".png: "))
+        << box->text.toStdString();
+    EXPECT_TRUE(box->text.endsWith(".")) << box->text.toStdString();
+    EXPECT_TRUE(FilesIn(temp.path()).empty());
+    EXPECT_EQ(ShownPicture(w), PaintDiagram(DiagramSize::kThree, "246"));
+}
+
+// Unless replaced, the file is asked for with a save dialog for PNG pictures.
+TEST_F(PictureMenu, AsksWithASaveDialog) {
+    std::optional<QFileDialog::AcceptMode> mode;
+    QString suffix;
+    QStringList filters;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || mode) return;
+        mode = dialog->acceptMode();
+        suffix = dialog->defaultSuffix();
+        filters = dialog->nameFilters();
+        QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+    });
+    timer.start(10);
+    EXPECT_EQ(w.ChooseSaveFile(), QString());
+    ASSERT_TRUE(mode);
+    EXPECT_EQ(*mode, QFileDialog::AcceptSave);
+    EXPECT_EQ(suffix, "png");
+    EXPECT_EQ(filters, QStringList({"PNG pictures (*.png)"}));
+}
+
+}  // namespace
