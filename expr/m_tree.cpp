@@ -316,11 +316,23 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
     while (!work.empty()) {
         const Task task = work.back();
         work.pop_back();
-        const NodeId target = task.appendFirst ? tree.AppendChild(task.target, "") : task.target;
+        // The node a task fills: given, or appended now, with the label its rule decides. It is
+        // appended before the tasks of its children run, which keeps the order of the nodes.
+        NodeId target = task.target;
+        auto fill = [&](std::string label) {
+            if (task.appendFirst) {
+                target = tree.AppendChild(task.target, std::move(label));
+            } else {
+                tree.SetLabel(target, std::move(label));
+            }
+        };
 
         Segment s = StripSegment(index, task.text);
         const std::int32_t n = s.Length();
-        if (n == 0) continue;  // the node keeps the label it had
+        if (n == 0) {  // the node keeps the label it had, empty for a new one
+            if (task.appendFirst) tree.AppendChild(task.target, "");
+            continue;
+        }
         if (!s.zeroPrefix && index.At(s.begin) == '-') s.zeroPrefix = true;  // -x is 0-x
         // Stripping moves the depth, and with it what the parent's split proved.
         const bool unstripped = s.begin == task.text.begin;
@@ -335,7 +347,7 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
                                        ? index.First(kSemicolon, s, s.begin, s.end - 1)
                                        : -1;
             p != -1) {
-            tree.SetLabel(target, cutLabel(s));
+            fill(cutLabel(s));
             work.push_back({Segment{false, p + 1, s.end}, tree.Parent(target), true});
             work.push_back({Segment{s.zeroPrefix, s.begin, p}, target, false, kColon});
             continue;
@@ -357,8 +369,8 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
             const std::int32_t at = index.Position(cls, entry);
             // "==", "!=", ">=", "<=" take two bytes.
             const std::int32_t width = cls == kComparison && index.At(at + 1) == '=' ? 2 : 1;
-            tree.SetLabel(target, std::string(text.substr(static_cast<std::size_t>(at),
-                                                          static_cast<std::size_t>(width))));
+            fill(std::string(
+                text.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width))));
             // The right operand follows the last occurrence, the left one ends at it.
             work.push_back({Segment{false, at + width, s.end}, target, true, cls + 1});
             work.push_back({Segment{s.zeroPrefix, s.begin, at}, target, true, cls, entry});
@@ -369,12 +381,11 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
         // to the byte before the last, whatever that last byte is.
         if (const std::int32_t q = index.NextOpen(s.begin); q < s.end) {
             const std::int32_t nameLength = q - s.begin + (s.zeroPrefix ? 1 : 0);
-            tree.SetLabel(target,
-                          index.TextOf(s, 0, nameLength) + (index.At(q) == '(' ? " @F" : " @A"));
+            fill(index.TextOf(s, 0, nameLength) + (index.At(q) == '(' ? " @F" : " @A"));
             work.push_back({Segment{false, q + 1, std::max(q + 1, s.end - 1)}, target, true});
             continue;
         }
-        tree.SetLabel(target, cutLabel(s));  // a leaf
+        fill(cutLabel(s));  // a leaf
     }
 }
 

@@ -113,7 +113,12 @@ NodeId TreeContainer::NewNode(std::string label) {
     n.family = family;
     n.familyOwner = familyOwner;
     Slot(family).familyOwner = id;
-    n.label = std::move(label);  // a free slot's label is empty and holds no heap block
+    // A slot's old label holds no heap block (Delete and Clear saw to that); a new label that
+    // fits inline must not bring one either, or the budget would not see it.
+    if (label.size() <= kInlineStringBytes && label.capacity() > kInlineStringBytes) {
+        label.shrink_to_fit();
+    }
+    n.label = std::move(label);
     n.childCount = 0;
     ++liveNodes_;
     return id;
@@ -169,15 +174,16 @@ void TreeContainer::Unlink(NodeId node) {
 }
 
 void TreeContainer::Clear() {
-    // Chunks up to a few MiB stay for the next run, whose nodes then need no fresh pages; the
-    // slots only have to give up their label blocks.
+    // Chunks up to a few MiB stay for the next run, whose nodes then need no fresh pages. A slot
+    // is set up afresh when it is handed out again; only heap blocks of labels must go now, and
+    // there are none when no live label has one (Delete frees the others).
     if (chunks_.size() > kKeptChunks) chunks_.resize(kKeptChunks);
-    const NodeId kept = std::min(used_, static_cast<NodeId>(chunks_.size()) * kChunkSize);
-    for (NodeId slot = 0; slot < kept; ++slot) {
-        Node& n = Slot(slot);
-        if (n.label.capacity() > kInlineStringBytes) std::string().swap(n.label);
-        n.label.clear();
-        n.childCount = kFreeSlot;
+    if (labelHeap_ != 0) {
+        const NodeId kept = std::min(used_, static_cast<NodeId>(chunks_.size()) * kChunkSize);
+        for (NodeId slot = 0; slot < kept; ++slot) {
+            std::string& label = Slot(slot).label;
+            if (label.capacity() > kInlineStringBytes) std::string().swap(label);
+        }
     }
     used_ = 0;
     freeList_ = kNoNode;
@@ -214,11 +220,12 @@ NodeId TreeContainer::AppendChild(NodeId parent, std::string label) {
 void TreeContainer::SetLabel(NodeId node, std::string label) {
     Node& n = At(node);
     ChargeLabel(n.label.size(), label.size());
-    // Assigning a short label keeps the old label's heap block; give it back.
-    const bool dropBlock =
-        label.size() <= kInlineStringBytes && n.label.capacity() > kInlineStringBytes;
     n.label = std::move(label);
-    if (dropBlock) n.label.shrink_to_fit();
+    // Assigning a short label keeps the old label's heap block, and a short label may bring
+    // one; the budget counts none, so none may stay.
+    if (n.label.size() <= kInlineStringBytes && n.label.capacity() > kInlineStringBytes) {
+        n.label.shrink_to_fit();
+    }
 }
 
 NodeId TreeContainer::FarChild(const Node& n, int index) const {
