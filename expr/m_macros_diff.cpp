@@ -344,11 +344,18 @@ void ExpandDiff(TreeContainer& tree, NodeId node) {
         const NodeId expression = tree.Child(current, 0);
         Differentiate(tree, expression, variable);
         // The node takes the derivative's label and children, after any surplus arguments;
-        // relinking instead of copying through a scratch node changes nothing visible.
+        // relinking instead of copying changes nothing visible. The derivative's children are
+        // handed over as one list, through a scratch node, and only the surplus arguments move
+        // one by one: nested calls around a wide derivative would otherwise relink all of its
+        // children again at every level.
         tree.SetLabel(current, tree.Label(expression));
         tree.Delete(tree.Child(current, 1));
-        tree.MoveChildren(expression, current);
+        const NodeId scratch = tree.AppendChild(kNoNode, "");  // last: the root stays first
+        tree.MoveChildren(expression, scratch);
         tree.Delete(expression);
+        tree.MoveChildrenToFront(current, scratch);
+        tree.MoveChildren(scratch, current);
+        tree.Delete(scratch);
     }
 }
 

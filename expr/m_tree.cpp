@@ -1,7 +1,8 @@
 // The parser. Read literally, the language is defined by rescanning the text of every node for
 // its loosest operator at depth zero; that is quadratic and recursive. Here the whole input is
-// indexed once, so that each node's splits are found by binary search, and the nodes are filled
-// from an explicit work stack in exactly the order the recursive definition fills them.
+// indexed once, so that each node's splits are found by binary search (or, for the left operand
+// of a split, next to its parent's in constant time), and the nodes are filled from an explicit
+// work stack in exactly the order the recursive definition fills them.
 #include "expr/m_tree.h"
 
 #include <algorithm>
@@ -100,12 +101,6 @@ class TextIndex {
     }
 
     char At(std::int32_t j) const { return text_[Index(j)]; }
-
-    // Byte i (0-based) of the segment's text.
-    char CharOf(const Segment& s, std::int32_t i) const {
-        if (s.zeroPrefix) return i == 0 ? '0' : At(s.begin + i - 1);
-        return At(s.begin + i);
-    }
 
     // Bytes [from, from + count) of the segment's text.
     std::string TextOf(const Segment& s, std::int32_t from, std::int32_t count) const {

@@ -150,6 +150,21 @@ void TreeContainer::LinkLast(NodeId parent, NodeId node) {
     ++p.childCount;
 }
 
+void TreeContainer::LinkFirst(NodeId parent, NodeId node) {
+    Node& n = At(node);
+    Node& p = At(parent);
+    n.parentFamily = p.family;
+    n.prev = kNoNode;
+    n.next = p.first;
+    if (p.first != kNoNode) {
+        At(p.first).prev = node;
+    } else {
+        p.last = node;
+    }
+    p.first = node;
+    ++p.childCount;
+}
+
 void TreeContainer::Unlink(NodeId node) {
     const NodeId parent = Parent(node);
     Node& n = At(node);
@@ -286,6 +301,15 @@ void TreeContainer::MoveChildren(NodeId from, NodeId to) {
         const NodeId c = At(from).first;
         Unlink(c);
         LinkLast(to, c);
+    }
+}
+
+void TreeContainer::MoveChildrenToFront(NodeId from, NodeId to) {
+    if (from == to) return;
+    while (At(from).last != kNoNode) {
+        const NodeId c = At(from).last;
+        Unlink(c);
+        LinkFirst(to, c);
     }
 }
 

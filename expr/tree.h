@@ -80,6 +80,10 @@ class TreeContainer {
     // takes constant time however many children move, so repeatedly lifting a wide node up a
     // long chain stays linear.
     void MoveChildren(NodeId from, NodeId to);
+    // Places all children of `from`, with their subtrees and in their order, before the
+    // children of `to`, one at a time: the cost is the number of children of `from`. `to` must
+    // not lie inside one of those subtrees.
+    void MoveChildrenToFront(NodeId from, NodeId to);
 
     // Copies the source's label onto the destination and appends copies of the source's
     // descendants after the destination's own children.
@@ -147,6 +151,7 @@ class TreeContainer {
     NodeId FarChild(const Node& n, int index) const;
     NodeId NewNode(std::string label);
     void LinkLast(NodeId parent, NodeId node);
+    void LinkFirst(NodeId parent, NodeId node);
     void Unlink(NodeId node);
     void ChargeLabel(std::size_t oldSize, std::size_t newSize);
     void CheckMemory() const;

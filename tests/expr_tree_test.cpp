@@ -142,6 +142,26 @@ TEST(TreeContainer, MoveChildrenRelinksWholeSubtrees) {
     EXPECT_EQ(tree.Parent(inner), to);
 }
 
+TEST(TreeContainer, MoveChildrenToFrontPutsThemBeforeTheOthers) {
+    TreeContainer tree;
+    const NodeId from = tree.AddFirstTopLevel("from");
+    const NodeId inner = tree.AppendChild(from, "g @F");
+    tree.AppendChild(inner, "y");
+    tree.AppendChild(from, "z");
+    const NodeId to = tree.AppendChild(kNoNode, "to");
+    tree.AppendChild(to, "last");
+    tree.MoveChildrenToFront(from, to);
+    EXPECT_EQ(FormatSubtree(tree, to), R"~("to"("g @F"("y"), "z", "last"))~");
+    EXPECT_EQ(tree.ChildCount(from), 0);
+    EXPECT_EQ(tree.Parent(inner), to);
+    EXPECT_EQ(tree.Child(to, 2), tree.LastChild(to));
+    tree.MoveChildrenToFront(to, to);
+    EXPECT_EQ(FormatSubtree(tree, to), R"~("to"("g @F"("y"), "z", "last"))~");
+    const NodeId empty = tree.AppendChild(kNoNode, "empty");
+    tree.MoveChildrenToFront(to, empty);
+    EXPECT_EQ(FormatSubtree(tree, empty), R"~("empty"("g @F"("y"), "z", "last"))~");
+}
+
 // Into a childless node the whole child list changes hands at once; the children must then
 // report their new parent, also after the slots involved were freed and handed out again.
 TEST(TreeContainer, MoveChildrenIntoAChildlessNodeKeepsParentLinksRight) {

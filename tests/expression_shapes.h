@@ -2,6 +2,7 @@
 // benchmarks: each shape stresses a different part of the road from the text to the picture.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,27 +10,37 @@
 namespace rivo::testing {
 
 enum class TextShape {
-    kLeftChain,          // a+b+c+d+e+a+...: a left-deep tree
-    kRightChain,         // a+(b+(c+(...))): a right-deep tree
-    kNestedParentheses,  // ((((a+b)+c)+d)...): parentheses stripped at every level
-    kNestedCalls,        // f(f(f(...(a)...))): a call inside a call
-    kLongName,           // aaaa...: one leaf, cut to 23 bytes
-    kLongNumber,         // 1111...: one number leaf
-    kList,               // a;b;c;...: top-level list elements
-    kUnaryMinus,         // ----...-a: a minus before every operand
-    kTrailingMinus,      // a----...-: the most nodes a byte can make, all listed
-    kNestedNegation,     // -(-(-(...a...))): negations the simplifier folds away
-    kBrackets,           // m[m[m[...i...]]]: index inside index
-    kProducts,           // 2*a*3*a*...: numbers gathered through a product chain
-    kSums,               // 1+1+1+...: numbers folded at every level
+    kLeftChain,            // a+b+c+d+e+a+...: a left-deep tree
+    kRightChain,           // a+(b+(c+(...))): a right-deep tree
+    kNestedParentheses,    // ((((a+b)+c)+d)...): parentheses stripped at every level
+    kNestedCalls,          // f(f(f(...(a)...))): a call inside a call
+    kLongName,             // aaaa...: one leaf, cut to 23 bytes
+    kLongNumber,           // 1111...: one number leaf
+    kList,                 // a;b;c;...: top-level list elements
+    kUnaryMinus,           // ----...-a: a minus before every operand
+    kTrailingMinus,        // a----...-: the most nodes a byte can make, all listed
+    kNestedNegation,       // -(-(-(...a...))): negations the simplifier folds away
+    kBrackets,             // m[m[m[...i...]]]: index inside index
+    kProducts,             // 2*a*3*a*...: numbers gathered through a product chain
+    kSums,                 // 1+1+1+...: numbers folded at every level
+    kDiffsAroundWideCall,  // diff(diff(...f(a;a;...;a)...;x);x): a wide derivative, nested
 };
 
 inline constexpr TextShape kRoadShapes[] = {
-    TextShape::kLeftChain,      TextShape::kRightChain, TextShape::kNestedParentheses,
-    TextShape::kNestedCalls,    TextShape::kLongName,   TextShape::kLongNumber,
-    TextShape::kList,           TextShape::kUnaryMinus, TextShape::kTrailingMinus,
-    TextShape::kNestedNegation, TextShape::kBrackets,   TextShape::kProducts,
+    TextShape::kLeftChain,
+    TextShape::kRightChain,
+    TextShape::kNestedParentheses,
+    TextShape::kNestedCalls,
+    TextShape::kLongName,
+    TextShape::kLongNumber,
+    TextShape::kList,
+    TextShape::kUnaryMinus,
+    TextShape::kTrailingMinus,
+    TextShape::kNestedNegation,
+    TextShape::kBrackets,
+    TextShape::kProducts,
     TextShape::kSums,
+    TextShape::kDiffsAroundWideCall,
 };
 
 inline std::string_view ShapeName(TextShape shape) {
@@ -60,6 +71,8 @@ inline std::string_view ShapeName(TextShape shape) {
             return "products";
         case TextShape::kSums:
             return "sums";
+        case TextShape::kDiffsAroundWideCall:
+            return "diffs_around_wide_call";
     }
     return "?";
 }
@@ -126,6 +139,21 @@ inline std::string ShapedText(TextShape shape, std::size_t bytes) {
             return detail::Chain("2", "*?*3", bytes);
         case TextShape::kSums:
             return detail::Chain("1", "+1", bytes);
+        case TextShape::kDiffsAroundWideCall: {
+            // Up to a thousand levels around a call that takes the rest, d/dx of f(a; a; ...).
+            const std::size_t levels = std::min<std::size_t>(1000, bytes / 16);
+            std::string text;
+            for (std::size_t i = 0; i < levels; ++i)
+                text += "diff(";
+            const std::size_t tail = 2 + 3 * levels;  // "a)" and the ";x)" of every level
+            std::string call = detail::Chain("f(a", ";a", bytes - text.size() - tail);
+            return text + call + "a)" + [&] {
+                std::string close;
+                for (std::size_t i = 0; i < levels; ++i)
+                    close += ";x)";
+                return close;
+            }();
+        }
     }
     return {};
 }

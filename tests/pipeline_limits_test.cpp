@@ -62,6 +62,7 @@ TEST(PipelineLimits, EveryShapeOfTheLargestSizeEnds) {
         {TextShape::kBrackets, ""},
         {TextShape::kProducts, "G"},  // a*b*c*d*e with the numbers gathered out
         {TextShape::kSums, ""},       // folds to one number
+        {TextShape::kDiffsAroundWideCall, "ABCDEFGHIJK"},  // "f @F" and a quarter million a
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(rivo::testing::ShapeName(c.shape)));
