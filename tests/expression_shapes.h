@@ -24,6 +24,7 @@ enum class TextShape {
     kProducts,             // 2*a*3*a*...: numbers gathered through a product chain
     kSums,                 // 1+1+1+...: numbers folded at every level
     kDiffsAroundWideCall,  // diff(diff(...f(a;a;...;a)...;x);x): a wide derivative, nested
+    kNestedDiffs,          // diff(neg(diff(neg(...x...);x));x): every level reworks the rest
 };
 
 inline constexpr TextShape kRoadShapes[] = {
@@ -41,6 +42,7 @@ inline constexpr TextShape kRoadShapes[] = {
     TextShape::kProducts,
     TextShape::kSums,
     TextShape::kDiffsAroundWideCall,
+    TextShape::kNestedDiffs,
 };
 
 inline std::string_view ShapeName(TextShape shape) {
@@ -73,6 +75,8 @@ inline std::string_view ShapeName(TextShape shape) {
             return "sums";
         case TextShape::kDiffsAroundWideCall:
             return "diffs_around_wide_call";
+        case TextShape::kNestedDiffs:
+            return "nested_diffs";
     }
     return "?";
 }
@@ -154,6 +158,8 @@ inline std::string ShapedText(TextShape shape, std::size_t bytes) {
                 return close;
             }();
         }
+        case TextShape::kNestedDiffs:
+            return detail::Nest("diff(neg(", "x", ");x)", bytes);
     }
     return {};
 }

@@ -63,6 +63,8 @@ TEST(PipelineLimits, EveryShapeOfTheLargestSizeEnds) {
         {TextShape::kProducts, "G"},  // a*b*c*d*e with the numbers gathered out
         {TextShape::kSums, ""},       // folds to one number
         {TextShape::kDiffsAroundWideCall, "ABCDEFGHIJK"},  // "f @F" and a quarter million a
+        // quadratic work, cut off by the work budget
+        {TextShape::kNestedDiffs, "error: Expression is too large"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(rivo::testing::ShapeName(c.shape)));
