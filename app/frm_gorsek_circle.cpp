@@ -23,6 +23,7 @@
 #include <QStyle>
 #include <QTextDocument>
 #include <initializer_list>
+#include <limits>
 
 #include "app/error_report.h"
 #include "diagram/draw.h"
@@ -90,6 +91,9 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
 
     eIN = new QLineEdit(QStringLiteral("a*b+b*c+a*c-a*b*c"), this);
     eIN->setGeometry(8, 8, 225, 21);
+    // Qt would cut pasted text at 32767 characters and draw the wrong set without a word; the
+    // pipeline's own limit refuses a text that is too long, with a message.
+    eIN->setMaxLength(std::numeric_limits<int>::max());
 
     Button1 = DrawButton(this, "Draw (3)", 8);
 

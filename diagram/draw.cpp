@@ -10,9 +10,18 @@ namespace rivo::diagram {
 
 std::string DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
                         std::vector<std::string>& listing, QImage& picture) {
-    expr::Listing lines = expr::BuildListing(text, tree);
-    // The caller's store takes the lines over; moving them is copying and releasing in one.
-    listing = std::move(lines);
+    // The previous listing stays until the new one is complete, so both count against the run.
+    struct HeldListing {
+        expr::TreeContainer& tree;
+        ~HeldListing() { tree.SetHeldMemory(0); }
+    };
+    tree.SetHeldMemory(expr::ListingBytes(listing));
+    {
+        const HeldListing held{tree};
+        expr::Listing lines = expr::BuildListing(text, tree);
+        // The caller's store takes the lines over; moving them is copying and releasing in one.
+        listing = std::move(lines);
+    }
     const std::string regions = EvaluateListing(listing, size);
     PaintDiagram(size, regions, picture);
     return regions;

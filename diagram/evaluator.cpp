@@ -13,19 +13,28 @@ constexpr std::string_view kFour[] = {"ABCDEFG", "CDFGJKL", "MIJKEFG", "HBCEFIJ"
 constexpr std::string_view kFive[] = {"ABCDEFGHIJK", "CDMFHIGKPQR", "JGHIKOPQRTU", "NEFJGKOPQST",
                                       "LBCNEFHJGOP"};
 
-// Leading and trailing bytes up to 32 removed, then only a-z upper-cased.
-std::string Normalised(std::string_view line) {
+// Leading and trailing bytes up to 32 removed. Upper-casing a-z is left to the comparisons
+// below, which then need no copy of the line.
+std::string_view Trimmed(std::string_view line) {
     std::size_t begin = 0;
     std::size_t end = line.size();
     while (begin < end && static_cast<unsigned char>(line[begin]) <= 32)
         ++begin;
     while (end > begin && static_cast<unsigned char>(line[end - 1]) <= 32)
         --end;
-    std::string out(line.substr(begin, end - begin));
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return line.substr(begin, end - begin);
+}
+
+char UpperCase(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The operator byte of a line that reads "+ @F", "* @F" or "- @F" once upper-cased, else 0.
+char OperatorOf(std::string_view line) {
+    if (line.size() != 4 || line[1] != ' ' || line[2] != '@' || UpperCase(line[3]) != 'F') {
+        return 0;
     }
-    return out;
+    return line[0] == '+' || line[0] == '*' || line[0] == '-' ? line[0] : 0;
 }
 
 // The region stack. Slot 0 is the spare slot and entries occupy slots 1 to depth. Slots keep
@@ -48,7 +57,10 @@ class RegionStack {
     // is nothing to combine and the line is skipped.
     void Combine(std::string (*op)(std::string, std::string)) {
         if (depth_ == 0) return;
-        slots_[depth_ - 1] = op(slots_[depth_], slots_[depth_ - 1]);
+        // Slot 1 must survive a step at depth 1 (it is the result); a higher top slot is
+        // written again before anything reads it, so its set can move.
+        std::string top = depth_ == 1 ? slots_[1] : std::move(slots_[depth_]);
+        slots_[depth_ - 1] = op(std::move(top), std::move(slots_[depth_ - 1]));
         --depth_;
     }
 
@@ -78,18 +90,23 @@ std::optional<std::string_view> VariableSet(DiagramSize size, char letter) {
 std::string EvaluateListing(const std::vector<std::string>& lines, DiagramSize size) {
     RegionStack stack;
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        const std::string line = Normalised(*it);
+        const std::string_view line = Trimmed(*it);
         if (line.empty()) continue;
-        if (line == "+ @F") {
-            stack.Combine(RegionUnion);
-        } else if (line == "* @F") {
-            stack.Combine(RegionIntersection);
-        } else if (line == "- @F") {
-            stack.Combine(RegionDifference);
-        } else if (const auto set = VariableSet(size, line[0])) {
-            // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
-            stack.Push(*set);
+        switch (OperatorOf(line)) {
+            case '+':
+                stack.Combine(RegionUnion);
+                continue;
+            case '*':
+                stack.Combine(RegionIntersection);
+                continue;
+            case '-':
+                stack.Combine(RegionDifference);
+                continue;
+            default:
+                break;
         }
+        // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
+        if (const auto set = VariableSet(size, UpperCase(line[0]))) stack.Push(*set);
     }
     return stack.Result();
 }

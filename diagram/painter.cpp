@@ -1,6 +1,7 @@
 #include "diagram/painter.h"
 
 #include <array>
+#include <cstring>
 #include <stdexcept>
 
 #include "diagram/flood_fill.h"
@@ -62,7 +63,20 @@ const QImage& DiagramTemplate(DiagramSize size) {
 
 void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture) {
     // The template covers the whole picture, so copying it also removes every earlier fill.
-    picture = DiagramTemplate(size).copy();
+    // A picture of the template's size and format takes the copy into its own pixels: a new
+    // 640 KB block for every draw would cost more than the fills.
+    const QImage& pattern = DiagramTemplate(size);
+    if (picture.size() != pattern.size() || picture.format() != pattern.format() ||
+        picture.bytesPerLine() != pattern.bytesPerLine()) {
+        picture = pattern.copy();
+    } else {
+        std::memcpy(picture.bits(), pattern.constBits(),
+                    static_cast<std::size_t>(pattern.sizeInBytes()));
+        picture.setDotsPerMeterX(pattern.dotsPerMeterX());
+        picture.setDotsPerMeterY(pattern.dotsPerMeterY());
+        picture.setOffset(pattern.offset());
+        picture.setDevicePixelRatio(pattern.devicePixelRatio());
+    }
     for (const char code : regionSet) {
         const SeedEntry* seed = FindSeed(size, code);
         if (seed == nullptr) continue;

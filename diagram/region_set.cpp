@@ -1,51 +1,60 @@
 #include "diagram/region_set.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
 
 namespace rivo::diagram {
 
 namespace {
 
-// One flag per unsigned byte value, cleared at the start of each operation.
-using PresenceTable = std::array<bool, 256>;
+// One bit per unsigned byte value.
+using CodeBits = std::array<std::uint64_t, 4>;
 
-void Mark(PresenceTable& table, const std::string& codes, bool value) {
-    for (const char c : codes)
-        table[static_cast<unsigned char>(c)] = value;
+CodeBits BitsOf(const std::string& codes) {
+    CodeBits bits{};
+    for (const char c : codes) {
+        const auto code = static_cast<unsigned char>(c);
+        bits[code >> 6] |= std::uint64_t{1} << (code & 63u);
+    }
+    return bits;
 }
 
-// Code 0 is left out on purpose: the scan runs over 1 to 255.
-template <typename Present>
-std::string Collect(Present present) {
+// The codes whose bits are set, ascending; code 0 is left out on purpose.
+std::string Collect(CodeBits bits) {
+    bits[0] &= ~std::uint64_t{1};
     std::string result;
-    for (int k = 1; k < 256; ++k) {
-        if (present(static_cast<std::size_t>(k))) result.push_back(static_cast<char>(k));
+    for (std::size_t word = 0; word < bits.size(); ++word) {
+        for (std::uint64_t rest = bits[word]; rest != 0; rest &= rest - 1) {
+            result.push_back(
+                static_cast<char>(word * 64 + static_cast<std::size_t>(std::countr_zero(rest))));
+        }
     }
     return result;
+}
+
+template <typename Combine>
+std::string Combined(const std::string& first, const std::string& second, Combine combine) {
+    const CodeBits a = BitsOf(first);
+    const CodeBits b = BitsOf(second);
+    CodeBits out{};
+    for (std::size_t word = 0; word < out.size(); ++word)
+        out[word] = combine(a[word], b[word]);
+    return Collect(out);
 }
 
 }  // namespace
 
 std::string RegionUnion(std::string first, std::string second) {
-    PresenceTable present{};
-    Mark(present, first, true);
-    Mark(present, second, true);
-    return Collect([&](std::size_t k) { return present[k]; });
+    return Combined(first, second, [](std::uint64_t a, std::uint64_t b) { return a | b; });
 }
 
 std::string RegionIntersection(std::string first, std::string second) {
-    PresenceTable inFirst{};
-    PresenceTable inSecond{};
-    Mark(inFirst, first, true);
-    Mark(inSecond, second, true);
-    return Collect([&](std::size_t k) { return inFirst[k] && inSecond[k]; });
+    return Combined(first, second, [](std::uint64_t a, std::uint64_t b) { return a & b; });
 }
 
 std::string RegionDifference(std::string first, std::string second) {
-    PresenceTable present{};
-    Mark(present, first, true);
-    Mark(present, second, false);
-    return Collect([&](std::size_t k) { return present[k]; });
+    return Combined(first, second, [](std::uint64_t a, std::uint64_t b) { return a & ~b; });
 }
 
 }  // namespace rivo::diagram

@@ -1,6 +1,7 @@
 #include "expr/m_macros_optimize.h"
 
 #include <algorithm>
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
@@ -303,14 +304,49 @@ const Rule kRules[] = {
      [](Tree& t, NodeId n) { FoldOne(t, n, Exponential); }},
 };
 
+// The rules for one label, in table order. Every rule is for an operator of one byte or a
+// function, so other labels are turned away by their length or ending alone.
+std::span<const Rule* const> RulesFor(std::string_view label) {
+    struct Entry {
+        std::string_view label;
+        std::vector<const Rule*> rules;
+    };
+    static const std::vector<Entry> byLabel = [] {
+        std::vector<Entry> entries;
+        for (const Rule& rule : kRules) {
+            for (const std::string_view name : rule.labels) {
+                auto found = std::find_if(entries.begin(), entries.end(),
+                                          [&](const Entry& e) { return e.label == name; });
+                if (found == entries.end()) found = entries.insert(entries.end(), {name, {}});
+                found->rules.push_back(&rule);
+            }
+        }
+        return entries;
+    }();
+    // One-byte labels by their byte.
+    static const auto byByte = [] {
+        std::array<std::span<const Rule* const>, 256> table{};
+        for (const Entry& entry : byLabel) {
+            if (entry.label.size() == 1) {
+                table[static_cast<unsigned char>(entry.label[0])] = entry.rules;
+            }
+        }
+        return table;
+    }();
+    if (label.size() == 1) return byByte[static_cast<unsigned char>(label[0])];
+    if (!label.ends_with(" @F")) return {};
+    for (const Entry& entry : byLabel) {
+        if (entry.label == label) return entry.rules;
+    }
+    return {};
+}
+
 }  // namespace
 
 bool SimplifyNode(TreeContainer& tree, NodeId node) {
-    const std::string& label = tree.Label(node);
-    for (const Rule& rule : kRules) {
-        if (std::find(rule.labels.begin(), rule.labels.end(), label) == rule.labels.end()) continue;
-        if (!rule.condition(tree, node)) continue;
-        rule.rewrite(tree, node);
+    for (const Rule* rule : RulesFor(tree.Label(node))) {
+        if (!rule->condition(tree, node)) continue;
+        rule->rewrite(tree, node);
         return true;
     }
     return false;

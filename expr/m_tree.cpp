@@ -1,10 +1,12 @@
 // The parser. Read literally, the language is defined by rescanning the text of every node for
 // its loosest operator at depth zero; that is quadratic and recursive. Here the whole input is
-// indexed once, so that each node's splits are found by binary search, and the nodes are filled
-// from an explicit work stack in exactly the order the recursive definition fills them.
+// indexed once, so that each node's splits are found by binary search (or, for the left operand
+// of a split, next to its parent's in constant time), and the nodes are filled from an explicit
+// work stack in exactly the order the recursive definition fills them.
 #include "expr/m_tree.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -83,33 +85,53 @@ class TextIndex {
                 classes_[static_cast<std::size_t>(cls)].push_back({level, sum, j});
             }
         }
+        nextSplit_.assign(text.size() + 1, n);
         for (std::int32_t j = n - 1; j >= 0; --j) {
             const char c = At(j);
             nextOpen_[Index(j)] = (c == '(' || c == '[') ? j : nextOpen_[Index(j + 1)];
+            nextSplit_[Index(j)] = ClassOf(j) != kClassCount ? j : nextSplit_[Index(j + 1)];
         }
-        for (auto& entries : classes_)
-            std::stable_sort(entries.begin(), entries.end(), KeyLess);
+        // The key ends in the position, so the order is total and an in-place sort will do.
+        // Positions come in text order, so a text without nesting is sorted already.
+        for (auto& entries : classes_) {
+            if (!std::is_sorted(entries.begin(), entries.end(), KeyLess)) {
+                std::sort(entries.begin(), entries.end(), KeyLess);
+            }
+        }
     }
 
     char At(std::int32_t j) const { return text_[Index(j)]; }
 
-    // Byte i (0-based) of the segment's text.
-    char CharOf(const Segment& s, std::int32_t i) const {
-        if (s.zeroPrefix) return i == 0 ? '0' : At(s.begin + i - 1);
-        return At(s.begin + i);
-    }
-
     // Bytes [from, from + count) of the segment's text.
     std::string TextOf(const Segment& s, std::int32_t from, std::int32_t count) const {
+        if (count <= 0) return {};
         std::string out;
-        out.reserve(static_cast<std::size_t>(std::max(count, 0)));
-        for (std::int32_t i = from; i < from + count; ++i)
-            out += CharOf(s, i);
+        if (s.zeroPrefix && from == 0) {
+            out.reserve(static_cast<std::size_t>(count));
+            out += '0';
+            ++from;
+            --count;
+        }
+        const std::int32_t start = s.begin + from - (s.zeroPrefix ? 1 : 0);
+        out.append(text_.substr(Index(start), Index(count)));
         return out;
+    }
+
+    // What the index holds, for the memory budget.
+    std::size_t Bytes() const {
+        std::size_t bytes = (paren_.capacity() + bracket_.capacity() + match_.capacity() +
+                             nextOpen_.capacity() + nextSplit_.capacity()) *
+                            sizeof(std::int32_t);
+        for (const auto& entries : classes_)
+            bytes += entries.capacity() * sizeof(Entry);
+        return bytes;
     }
 
     std::int32_t MatchOf(std::int32_t open) const { return match_[Index(open)]; }
     std::int32_t NextOpen(std::int32_t from) const { return nextOpen_[Index(from)]; }
+    // The first position from `from` on that holds a split operator, at any depth: a text
+    // without one needs no search at all.
+    std::int32_t NextSplit(std::int32_t from) const { return nextSplit_[Index(from)]; }
 
     // The first or last depth-zero position of a class within [lo, hi] of the input.
     std::int32_t First(int cls, const Segment& s, std::int32_t lo, std::int32_t hi) const {
@@ -120,16 +142,31 @@ class TextIndex {
         if (it == entries.end() || !SameDepth(*it, key) || it->pos > hi) return -1;
         return it->pos;
     }
-    std::int32_t Last(int cls, const Segment& s, std::int32_t lo, std::int32_t hi) const {
+    // The same for the last occurrence, as an index into the class's list (or -1); Position
+    // turns it into a position.
+    std::int32_t LastEntry(int cls, const Segment& s, std::int32_t lo, std::int32_t hi) const {
         if (lo > hi) return -1;
         const auto& entries = classes_[static_cast<std::size_t>(cls)];
         Entry key = BaseOf(s, hi);
         key.pos = hi;
         const auto it = std::upper_bound(entries.begin(), entries.end(), key, KeyLess);
         if (it == entries.begin()) return -1;
-        const Entry& found = *std::prev(it);
-        if (!SameDepth(found, key) || found.pos < lo) return -1;
-        return found.pos;
+        return Checked(cls, static_cast<std::int32_t>(it - entries.begin()) - 1, key, lo, hi);
+    }
+    // LastEntry for a segment that ends at the occurrence `after` of the same class, at the
+    // same depth: the answer can only be an entry just before it. One more step back when the
+    // candidates stop short of the last byte (for "=" and the comparisons) and that byte holds
+    // an entry, as in "=====".
+    std::int32_t EntryBefore(int cls, std::int32_t after, const Segment& s, std::int32_t lo,
+                             std::int32_t hi) const {
+        if (lo > hi) return -1;
+        std::int32_t entry = after - 1;
+        if (entry >= 0 && Position(cls, entry) > hi) --entry;
+        if (entry < 0) return -1;
+        return Checked(cls, entry, BaseOf(s, hi), lo, hi);
+    }
+    std::int32_t Position(int cls, std::int32_t entry) const {
+        return classes_[static_cast<std::size_t>(cls)][static_cast<std::size_t>(entry)].pos;
     }
 
   private:
@@ -139,15 +176,28 @@ class TextIndex {
         std::int32_t pos;
     };
 
-    static bool KeyLess(const Entry& a, const Entry& b) {
-        if (a.paren != b.paren) return a.paren < b.paren;
-        if (a.bracket != b.bracket) return a.bracket < b.bracket;
-        return a.pos < b.pos;
-    }
+    // A type, not a function, so that the sort and the searches inline it.
+    struct KeyLessType {
+        bool operator()(const Entry& a, const Entry& b) const {
+            if (a.paren != b.paren) return a.paren < b.paren;
+            if (a.bracket != b.bracket) return a.bracket < b.bracket;
+            return a.pos < b.pos;
+        }
+    };
+    static constexpr KeyLessType KeyLess{};
     static bool SameDepth(const Entry& a, const Entry& b) {
         return a.paren == b.paren && a.bracket == b.bracket;
     }
     static std::size_t Index(std::int32_t j) { return static_cast<std::size_t>(j); }
+
+    // The entry if it lies at the key's depth and within [lo, hi], else -1.
+    std::int32_t Checked(int cls, std::int32_t entry, const Entry& key, std::int32_t lo,
+                         std::int32_t hi) const {
+        const Entry& found =
+            classes_[static_cast<std::size_t>(cls)][static_cast<std::size_t>(entry)];
+        if (!SameDepth(found, key) || found.pos < lo || found.pos > hi) return -1;
+        return entry;
+    }
 
     // The counts in force just before the segment, i.e. at depth zero for its positions.
     Entry BaseOf(const Segment& s, std::int32_t pos) const {
@@ -192,6 +242,7 @@ class TextIndex {
     std::vector<std::int32_t> bracket_;
     std::vector<std::int32_t> match_;
     std::vector<std::int32_t> nextOpen_;
+    std::vector<std::int32_t> nextSplit_;
     std::vector<Entry> classes_[kClassCount];
 };
 
@@ -213,6 +264,11 @@ struct Task {
     Segment text;
     NodeId target;     // the node to fill, or the parent of the node to append
     bool appendFirst;  // append a new child (or top-level node) of `target` and fill that
+    // What the split of the parent's text proved about this text while no parentheses are
+    // stripped from it: no operator of a class below firstClass stands at its depth zero, and
+    // when `before` is an entry of that class, its last occurrence is the entry before it.
+    int firstClass = kSemicolon;
+    std::int32_t before = -1;
 };
 
 }  // namespace
@@ -237,47 +293,82 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
         throw PipelineError(kTooLargeMessage);
     }
     const TextIndex index(text);
+    // The index lives as long as the parse; it counts against the run's memory meanwhile.
+    struct MemoryCharge {
+        TreeContainer& tree;
+        std::size_t bytes;
+        ~MemoryCharge() { tree.ReleaseMemory(bytes); }
+    };
+    tree.ChargeMemory(index.Bytes());
+    const MemoryCharge charge{tree, index.Bytes()};
     std::vector<Task> work;
     work.push_back({Segment{false, 0, static_cast<std::int32_t>(text.size())}, node, false});
 
+    // The label of a text that no split relabels: the text, cut to 23 bytes.
+    auto cutLabel = [&index](const Segment& s) {
+        return index.TextOf(s, 0, std::min<std::int32_t>(s.Length(), kLeafLabelLength));
+    };
     while (!work.empty()) {
         const Task task = work.back();
         work.pop_back();
-        const NodeId target = task.appendFirst ? tree.AppendChild(task.target, "") : task.target;
+        // The node a task fills: given, or appended now, with the label its rule decides. It is
+        // appended before the tasks of its children run, which keeps the order of the nodes.
+        NodeId target = task.target;
+        auto fill = [&](std::string label) {
+            if (task.appendFirst) {
+                target = tree.AppendChild(task.target, std::move(label));
+            } else {
+                tree.SetLabel(target, std::move(label));
+            }
+        };
 
         Segment s = StripSegment(index, task.text);
         const std::int32_t n = s.Length();
-        if (n == 0) continue;  // the node keeps the label it had
+        if (n == 0) {  // the node keeps the label it had, empty for a new one
+            if (task.appendFirst) tree.AppendChild(task.target, "");
+            continue;
+        }
         if (!s.zeroPrefix && index.At(s.begin) == '-') s.zeroPrefix = true;  // -x is 0-x
-        tree.SetLabel(target,
-                      index.TextOf(s, 0, std::min<std::int32_t>(s.Length(), kLeafLabelLength)));
+        // Stripping moves the depth, and with it what the parent's split proved.
+        const bool unstripped = s.begin == task.text.begin;
+        const int firstClass = unstripped ? task.firstClass : kSemicolon;
+        const std::int32_t before = unstripped ? task.before : -1;
+        const bool maySplit = index.NextSplit(s.begin) < s.end;
 
         // ";" splits at its first occurrence: the left part refills this node, the right part
-        // becomes a new node after it at the same level.
-        if (const std::int32_t p = index.First(kSemicolon, s, s.begin, s.end - 1); p != -1) {
+        // becomes a new node after it at the same level. The node shows the whole text, cut,
+        // unless the left part relabels it.
+        if (const std::int32_t p = maySplit && firstClass == kSemicolon
+                                       ? index.First(kSemicolon, s, s.begin, s.end - 1)
+                                       : -1;
+            p != -1) {
+            fill(cutLabel(s));
             work.push_back({Segment{false, p + 1, s.end}, tree.Parent(target), true});
-            work.push_back({Segment{s.zeroPrefix, s.begin, p}, target, false});
+            work.push_back({Segment{s.zeroPrefix, s.begin, p}, target, false, kColon});
             continue;
         }
 
         // Two-operand operators, loosest first, each split at its last occurrence; "=" and the
         // comparisons need a byte on either side, so they never stand first or last.
-        std::int32_t at = -1;
-        std::int32_t width = 1;
-        if ((at = index.Last(kColon, s, s.begin, s.end - 1)) == -1 &&
-            (at = index.Last(kAssign, s, s.begin + 1, s.end - 2)) == -1) {
-            at = index.Last(kComparison, s, s.begin + 1, s.end - 2);
-            if (at != -1 && index.At(at + 1) == '=') width = 2;  // "==", "!=", ">=", "<="
-            if (at == -1 && (at = index.Last(kAddSub, s, s.begin, s.end - 1)) == -1 &&
-                (at = index.Last(kMulDiv, s, s.begin, s.end - 1)) == -1) {
-                at = index.Last(kPower, s, s.begin, s.end - 1);
-            }
+        int cls = std::max(firstClass, static_cast<int>(kColon));
+        std::int32_t entry = -1;
+        for (; maySplit && cls < kClassCount; ++cls) {
+            const bool inner = cls == kAssign || cls == kComparison;
+            const std::int32_t lo = inner ? s.begin + 1 : s.begin;
+            const std::int32_t hi = inner ? s.end - 2 : s.end - 1;
+            entry = cls == firstClass && before != -1 ? index.EntryBefore(cls, before, s, lo, hi)
+                                                      : index.LastEntry(cls, s, lo, hi);
+            if (entry != -1) break;
         }
-        if (at != -1) {
-            tree.SetLabel(target, std::string(text.substr(static_cast<std::size_t>(at),
-                                                          static_cast<std::size_t>(width))));
-            work.push_back({Segment{false, at + width, s.end}, target, true});
-            work.push_back({Segment{s.zeroPrefix, s.begin, at}, target, true});
+        if (entry != -1) {
+            const std::int32_t at = index.Position(cls, entry);
+            // "==", "!=", ">=", "<=" take two bytes.
+            const std::int32_t width = cls == kComparison && index.At(at + 1) == '=' ? 2 : 1;
+            fill(std::string(
+                text.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width))));
+            // The right operand follows the last occurrence, the left one ends at it.
+            work.push_back({Segment{false, at + width, s.end}, target, true, cls + 1});
+            work.push_back({Segment{s.zeroPrefix, s.begin, at}, target, true, cls, entry});
             continue;
         }
 
@@ -285,31 +376,74 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
         // to the byte before the last, whatever that last byte is.
         if (const std::int32_t q = index.NextOpen(s.begin); q < s.end) {
             const std::int32_t nameLength = q - s.begin + (s.zeroPrefix ? 1 : 0);
-            tree.SetLabel(target,
-                          index.TextOf(s, 0, nameLength) + (index.At(q) == '(' ? " @F" : " @A"));
+            fill(index.TextOf(s, 0, nameLength) + (index.At(q) == '(' ? " @F" : " @A"));
             work.push_back({Segment{false, q + 1, std::max(q + 1, s.end - 1)}, target, true});
+            continue;
         }
-        // Otherwise a leaf: it keeps the label set above.
+        fill(cutLabel(s));  // a leaf
     }
 }
 
+namespace {
+
+std::string WithSuffix(const std::string& label, std::string_view suffix) {
+    // Reserved exactly, so a long line holds no more heap than the memory budget counts.
+    std::string line;
+    line.reserve(label.size() + suffix.size());
+    line += label;
+    line += suffix;
+    return line;
+}
+
+// The pre-order walk of ListSubtree; with a budget, every line counts against its memory. It
+// follows the sibling and parent links instead of keeping a stack: the walk runs while the
+// tree and the growing listing hold the most memory of the whole run.
+void AppendLines(const TreeContainer& tree, NodeId node, Listing& listing, TreeContainer* budget) {
+    NodeId current = node;
+    while (true) {
+        listing.push_back(AddKindSuffix(tree.Label(current)));
+        if (budget != nullptr) {
+            if (const std::size_t heap = TreeContainer::StringHeapBytes(listing.back().size())) {
+                budget->ChargeMemory(heap);
+            }
+        }
+        if (const NodeId first = tree.FirstChild(current); first != kNoNode) {
+            current = first;
+            continue;
+        }
+        while (current != node && tree.NextSibling(current) == kNoNode)
+            current = tree.Parent(current);
+        if (current == node) return;
+        current = tree.NextSibling(current);
+    }
+}
+
+}  // namespace
+
 std::string AddKindSuffix(const std::string& label) {
-    if (label.find(" @F") != std::string::npos) return label;
-    if (IsNumber(label)) return label + " @N";
-    if (label.find_first_of("+=-*/><^!&") != std::string::npos) return label + " @F";
+    if (label.size() >= 3 && label.find(" @F") != std::string::npos) return label;
+    if (IsNumber(label)) return WithSuffix(label, " @N");
+    static constexpr auto kOperatorBytes = [] {
+        std::array<bool, 256> table{};
+        for (const char c : std::string_view("+=-*/><^!&"))
+            table[static_cast<unsigned char>(c)] = true;
+        return table;
+    }();
+    for (const char c : label) {
+        if (kOperatorBytes[static_cast<unsigned char>(c)]) return WithSuffix(label, " @F");
+    }
     return label;
 }
 
 void ListSubtree(const TreeContainer& tree, NodeId node, Listing& listing) {
-    std::vector<NodeId> pending{node};
-    while (!pending.empty()) {
-        const NodeId current = pending.back();
-        pending.pop_back();
-        listing.push_back(AddKindSuffix(tree.Label(current)));
-        for (NodeId c = tree.LastChild(current); c != kNoNode; c = tree.PreviousSibling(c)) {
-            pending.push_back(c);
-        }
-    }
+    AppendLines(tree, node, listing, nullptr);
+}
+
+std::size_t ListingBytes(const Listing& listing) {
+    std::size_t bytes = listing.capacity() * sizeof(std::string);
+    for (const std::string& line : listing)
+        bytes += TreeContainer::StringHeapBytes(line.capacity());
+    return bytes;
 }
 
 void BuildTree(std::string_view text, TreeContainer& tree) {
@@ -318,15 +452,20 @@ void BuildTree(std::string_view text, TreeContainer& tree) {
     tree.AddFirstTopLevel("");
     // The root is looked up afresh for every pass; no pass ever replaces it.
     ParseExpression(text, tree, tree.FirstTopLevel());
-    ExpandDiff(tree, tree.FirstTopLevel());
+    // Every "diff @F" label the parser can make ("diff(" before an argument, or the leaf text
+    // "diff @F" itself) comes from the bytes "diff" in the text; without them the pass would
+    // only walk the tree.
+    if (text.find("diff") != std::string_view::npos) ExpandDiff(tree, tree.FirstTopLevel());
     SimplifyTree(tree, tree.FirstTopLevel());
 }
 
 Listing BuildListing(std::string_view text, TreeContainer& tree) {
     BuildTree(text, tree);
+    // The listing is part of the run: it counts against the run's memory as it grows.
     Listing listing;
+    tree.ChargeMemory(tree.NodeCount() * sizeof(std::string));
     listing.reserve(tree.NodeCount());
-    ListSubtree(tree, tree.FirstTopLevel(), listing);
+    AppendLines(tree, tree.FirstTopLevel(), listing, &tree);
     return listing;
 }
 

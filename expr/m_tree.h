@@ -27,7 +27,13 @@ inline constexpr std::size_t kMaxExpressionBytes = std::size_t{1} << 20;
 
 // Runs the pipeline on the text exactly as typed: clears the container, parses into a new root,
 // expands diff calls, simplifies, and lists the root's subtree. The listing is the caller's.
+// The listing counts against the run's memory budget like the tree: a tree that fits but whose
+// listing would not ends the run with "Expression is too large".
 Listing BuildListing(std::string_view text, TreeContainer& tree);
+
+// The memory a listing holds, as the memory budget counts it: what a caller that keeps the
+// listing of one request while the next one builds declares with SetHeldMemory.
+std::size_t ListingBytes(const Listing& listing);
 
 // The pipeline without the listing: the container cleared and the root (its first top-level
 // node) parsed, expanded and simplified. BuildListing lists what this leaves.

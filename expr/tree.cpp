@@ -1,5 +1,6 @@
 #include "expr/tree.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -7,33 +8,55 @@
 
 namespace rivo::expr {
 
+namespace {
+
+// Bytes one string keeps inline (libstdc++): longer text goes to a heap block.
+constexpr std::size_t kInlineStringBytes = 15;
+
+}  // namespace
+
 TreeContainer::TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget,
-                             std::size_t workBudget)
-    : nodeBudget_(nodeBudget), labelByteBudget_(labelByteBudget), workBudget_(workBudget) {}
+                             std::size_t workBudget, std::size_t memoryBudget)
+    : nodeBudget_(nodeBudget),
+      labelByteBudget_(labelByteBudget),
+      workBudget_(workBudget),
+      memoryBudget_(memoryBudget) {}
 
 void TreeContainer::ChargeWork(std::size_t steps) {
     if (steps > workBudget_ - work_) throw PipelineError(kTooLargeMessage);
     work_ += steps;
 }
 
-TreeContainer::Node& TreeContainer::At(NodeId node) {
-    return const_cast<Node&>(std::as_const(*this).At(node));
+std::size_t TreeContainer::StringHeapBytes(std::size_t length) {
+    // The block malloc hands out for length + 1 bytes: its header, rounded up to 16.
+    return length <= kInlineStringBytes ? 0 : (length + 24) & ~std::size_t{15};
 }
 
-const TreeContainer::Node& TreeContainer::At(NodeId node) const {
-    if (node < 0 || node >= used_) throw std::logic_error("invalid node handle");
-    const Node& n = Slot(node);
-    if (!n.alive) throw std::logic_error("deleted node handle");
-    return n;
+std::size_t TreeContainer::MemoryBytes() const {
+    return chunks_.size() * static_cast<std::size_t>(kChunkSize) * sizeof(Node) + labelHeap_ +
+           otherMemory_ + heldMemory_;
 }
 
-TreeContainer::Node& TreeContainer::Slot(NodeId slot) {
-    return const_cast<Node&>(std::as_const(*this).Slot(slot));
+void TreeContainer::CheckMemory() const {
+    if (MemoryBytes() > memoryBudget_) throw PipelineError(kTooLargeMessage);
 }
 
-const TreeContainer::Node& TreeContainer::Slot(NodeId slot) const {
-    return chunks_[static_cast<std::size_t>(slot >> kChunkBits)]
-                  [static_cast<std::size_t>(slot & (kChunkSize - 1))];
+void TreeContainer::ChargeMemory(std::size_t bytes) {
+    otherMemory_ += bytes;
+    try {
+        CheckMemory();
+    } catch (...) {
+        otherMemory_ -= bytes;
+        throw;
+    }
+}
+
+void TreeContainer::ReleaseMemory(std::size_t bytes) {
+    otherMemory_ -= std::min(bytes, otherMemory_);
+}
+
+void TreeContainer::ThrowBadHandle(bool deleted) {
+    throw std::logic_error(deleted ? "deleted node handle" : "invalid node handle");
 }
 
 NodeId TreeContainer::Parent(NodeId node) const {
@@ -43,14 +66,20 @@ NodeId TreeContainer::Parent(NodeId node) const {
 
 bool TreeContainer::IsAlive(NodeId node) const {
     if (node < 0 || node >= used_) return false;
-    return Slot(node).alive;
+    return Slot(node).childCount != kFreeSlot;
 }
 
 void TreeContainer::ChargeLabel(std::size_t oldSize, std::size_t newSize) {
     if (newSize > oldSize && labelBytes_ - oldSize + newSize > labelByteBudget_) {
         throw PipelineError(kTooLargeMessage);
     }
+    const std::size_t oldHeap = StringHeapBytes(oldSize);
+    const std::size_t newHeap = StringHeapBytes(newSize);
+    if (newHeap > oldHeap && MemoryBytes() - oldHeap + newHeap > memoryBudget_) {
+        throw PipelineError(kTooLargeMessage);
+    }
     labelBytes_ = labelBytes_ - oldSize + newSize;
+    labelHeap_ = labelHeap_ - oldHeap + newHeap;
 }
 
 NodeId TreeContainer::NewNode(std::string label) {
@@ -67,7 +96,12 @@ NodeId TreeContainer::NewNode(std::string label) {
         family = slot.family;
         familyOwner = slot.familyOwner;
     } else {
-        if ((used_ & (kChunkSize - 1)) == 0) {
+        if ((used_ & (kChunkSize - 1)) == 0 &&
+            static_cast<std::size_t>(used_ >> kChunkBits) == chunks_.size()) {
+            if (MemoryBytes() + static_cast<std::size_t>(kChunkSize) * sizeof(Node) >
+                memoryBudget_) {
+                throw PipelineError(kTooLargeMessage);
+            }
             chunks_.push_back(std::make_unique<Node[]>(static_cast<std::size_t>(kChunkSize)));
         }
         id = used_++;
@@ -75,12 +109,17 @@ NodeId TreeContainer::NewNode(std::string label) {
         familyOwner = id;
     }
     Node& n = Slot(id);
-    n = Node{};
+    n.parentFamily = n.first = n.last = n.next = n.prev = kNoNode;
     n.family = family;
     n.familyOwner = familyOwner;
     Slot(family).familyOwner = id;
+    // A slot's old label holds no heap block (Delete and Clear saw to that); a new label that
+    // fits inline must not bring one either, or the budget would not see it.
+    if (label.size() <= kInlineStringBytes && label.capacity() > kInlineStringBytes) {
+        label.shrink_to_fit();
+    }
     n.label = std::move(label);
-    n.alive = true;
+    n.childCount = 0;
     ++liveNodes_;
     return id;
 }
@@ -111,6 +150,21 @@ void TreeContainer::LinkLast(NodeId parent, NodeId node) {
     ++p.childCount;
 }
 
+void TreeContainer::LinkFirst(NodeId parent, NodeId node) {
+    Node& n = At(node);
+    Node& p = At(parent);
+    n.parentFamily = p.family;
+    n.prev = kNoNode;
+    n.next = p.first;
+    if (p.first != kNoNode) {
+        At(p.first).prev = node;
+    } else {
+        p.last = node;
+    }
+    p.first = node;
+    ++p.childCount;
+}
+
 void TreeContainer::Unlink(NodeId node) {
     const NodeId parent = Parent(node);
     Node& n = At(node);
@@ -135,13 +189,25 @@ void TreeContainer::Unlink(NodeId node) {
 }
 
 void TreeContainer::Clear() {
-    chunks_.clear();
+    // Chunks up to a few MiB stay for the next run, whose nodes then need no fresh pages. A slot
+    // is set up afresh when it is handed out again; only heap blocks of labels must go now, and
+    // there are none when no live label has one (Delete frees the others).
+    if (chunks_.size() > kKeptChunks) chunks_.resize(kKeptChunks);
+    if (labelHeap_ != 0) {
+        const NodeId kept = std::min(used_, static_cast<NodeId>(chunks_.size()) * kChunkSize);
+        for (NodeId slot = 0; slot < kept; ++slot) {
+            std::string& label = Slot(slot).label;
+            if (label.capacity() > kInlineStringBytes) std::string().swap(label);
+        }
+    }
     used_ = 0;
     freeList_ = kNoNode;
     topFirst_ = topLast_ = kNoNode;
     topCount_ = 0;
     liveNodes_ = 0;
     labelBytes_ = 0;
+    labelHeap_ = 0;
+    otherMemory_ = 0;
     work_ = 0;
 }
 
@@ -170,10 +236,14 @@ void TreeContainer::SetLabel(NodeId node, std::string label) {
     Node& n = At(node);
     ChargeLabel(n.label.size(), label.size());
     n.label = std::move(label);
+    // Assigning a short label keeps the old label's heap block, and a short label may bring
+    // one; the budget counts none, so none may stay.
+    if (n.label.size() <= kInlineStringBytes && n.label.capacity() > kInlineStringBytes) {
+        n.label.shrink_to_fit();
+    }
 }
 
-NodeId TreeContainer::Child(NodeId node, int index) const {
-    const Node& n = At(node);
+NodeId TreeContainer::FarChild(const Node& n, int index) const {
     if (index < 0 || index >= n.childCount) {
         throw PipelineError("List index out of bounds (" +
                             std::to_string(static_cast<long long>(index) - n.childCount) + ")");
@@ -203,10 +273,10 @@ void TreeContainer::Delete(NodeId node) {
         for (NodeId c = n.first; c != kNoNode; c = At(c).next)
             walk_.push_back(c);
         labelBytes_ -= n.label.size();
-        n.label = std::string();
-        n.alive = false;
+        labelHeap_ -= StringHeapBytes(n.label.size());
+        std::string().swap(n.label);
         n.parentFamily = n.first = n.last = n.prev = kNoNode;
-        n.childCount = 0;
+        n.childCount = kFreeSlot;
         n.next = freeList_;
         freeList_ = id;
         --liveNodes_;
@@ -234,33 +304,48 @@ void TreeContainer::MoveChildren(NodeId from, NodeId to) {
     }
 }
 
+void TreeContainer::MoveChildrenToFront(NodeId from, NodeId to) {
+    if (from == to) return;
+    while (At(from).last != kNoNode) {
+        const NodeId c = At(from).last;
+        Unlink(c);
+        LinkFirst(to, c);
+    }
+}
+
 void TreeContainer::CopySubtree(NodeId source, NodeId destination) {
     SetLabel(destination, Label(source));
     // Take the source's shape first, so that a destination inside the source cannot make the
     // copy chase its own new nodes. Each entry: source node, index of its copied parent.
-    std::vector<std::pair<NodeId, std::size_t>> order;
-    constexpr std::size_t kTop = static_cast<std::size_t>(-1);
+    std::vector<std::pair<NodeId, std::int32_t>> order;
+    constexpr std::int32_t kTop = -1;
     walk_.clear();
     for (NodeId c = LastChild(source); c != kNoNode; c = PreviousSibling(c))
         walk_.push_back(c);
-    std::vector<std::size_t> parentIndex(walk_.size(), kTop);
+    std::vector<std::int32_t> parentIndex(walk_.size(), kTop);
     while (!walk_.empty()) {
         const NodeId id = walk_.back();
         walk_.pop_back();
-        const std::size_t parentSlot = parentIndex.back();
+        const std::int32_t parentSlot = parentIndex.back();
         parentIndex.pop_back();
         order.emplace_back(id, parentSlot);
-        const std::size_t self = order.size() - 1;
+        const auto self = static_cast<std::int32_t>(order.size() - 1);
         for (NodeId c = LastChild(id); c != kNoNode; c = PreviousSibling(c)) {
             walk_.push_back(c);
             parentIndex.push_back(self);
         }
     }
+    // The scratch lists are as long as the subtree: they count against the memory budget.
+    const std::size_t scratch = order.size() * (sizeof(order[0]) + sizeof(NodeId));
+    ChargeMemory(scratch);
     std::vector<NodeId> copies(order.size(), kNoNode);
     for (std::size_t k = 0; k < order.size(); ++k) {
-        const NodeId parent = order[k].second == kTop ? destination : copies[order[k].second];
+        const NodeId parent = order[k].second == kTop
+                                  ? destination
+                                  : copies[static_cast<std::size_t>(order[k].second)];
         copies[k] = AppendChild(parent, Label(order[k].first));
     }
+    ReleaseMemory(scratch);
 }
 
 void CopySubtree(TreeContainer& tree, NodeId source, NodeId destination) {
@@ -268,6 +353,15 @@ void CopySubtree(TreeContainer& tree, NodeId source, NodeId destination) {
 }
 
 bool IsNumber(std::string_view input) {
+    // The deletions below can only remove a leading "E": any other first byte stays first, so
+    // names and operators are turned away at once.
+    if (!input.empty()) {
+        const char first = input[0];
+        if ((first < '0' || first > '9') && first != '.' && first != ',' && first != '-' &&
+            first != 'E') {
+            return false;
+        }
+    }
     // Only a text with an "E" needs the deletions; the rest is checked in place, unallocated.
     std::string edited;
     std::string_view text = input;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rivo::expr {
@@ -18,19 +19,24 @@ inline constexpr NodeId kNoNode = -1;
 
 // A run may hold this many live nodes and this many label bytes; past either the run ends with
 // "Expression is too large". Both sit far above any typed expression (a 1 MiB text of operators
-// makes about two million nodes at most) and keep a run well under 256 MB.
+// makes about two million nodes at most).
 inline constexpr std::size_t kNodeBudget = 2'200'000;
 inline constexpr std::size_t kLabelByteBudget = std::size_t{48} << 20;
 // Rewriting can churn far more nodes than it keeps (nested diff calls rework the same subtree
 // at every level), so a run also has a budget of work steps: one per node made, deleted or
 // visited by a pass. It bounds the time of every run to a second or two.
 inline constexpr std::size_t kWorkBudget = 25'000'000;
+// And a budget of memory: the node slots, the label buffers, the parser's index, scratch space
+// of copies, the listing being built and the listing the caller still holds from the request
+// before. It keeps a whole run, listing included, well under 256 MB; the largest tree a 1 MiB
+// text can make, listed, needs about 193 MiB.
+inline constexpr std::size_t kMemoryBudget = std::size_t{200} << 20;
 
 class TreeContainer {
   public:
     TreeContainer() = default;
     TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget,
-                  std::size_t workBudget = kWorkBudget);
+                  std::size_t workBudget = kWorkBudget, std::size_t memoryBudget = kMemoryBudget);
 
     TreeContainer(const TreeContainer&) = delete;
     TreeContainer& operator=(const TreeContainer&) = delete;
@@ -38,7 +44,7 @@ class TreeContainer {
     TreeContainer& operator=(TreeContainer&&) noexcept = default;
     ~TreeContainer() = default;
 
-    // Removes every node.
+    // Removes every node and starts a new run: the work and memory counts restart.
     void Clear();
     // A new node placed first among the top-level nodes.
     NodeId AddFirstTopLevel(std::string label);
@@ -52,7 +58,13 @@ class TreeContainer {
     void SetLabel(NodeId node, std::string label);
     int ChildCount(NodeId node) const { return At(node).childCount; }
     // The index-th child (0-based); "List index out of bounds (%d)" outside 0 .. count - 1.
-    NodeId Child(NodeId node, int index) const;
+    NodeId Child(NodeId node, int index) const {
+        // The passes nearly always ask for the first or the second child.
+        const Node& n = At(node);
+        if (index == 0 && n.childCount > 0) return n.first;
+        if (index == 1 && n.childCount > 1) return At(n.first).next;
+        return FarChild(n, index);
+    }
 
     NodeId FirstTopLevel() const { return topFirst_; }
     int TopLevelCount() const { return topCount_; }
@@ -68,6 +80,10 @@ class TreeContainer {
     // takes constant time however many children move, so repeatedly lifting a wide node up a
     // long chain stays linear.
     void MoveChildren(NodeId from, NodeId to);
+    // Places all children of `from`, with their subtrees and in their order, before the
+    // children of `to`, one at a time: the cost is the number of children of `from`. `to` must
+    // not lie inside one of those subtrees.
+    void MoveChildrenToFront(NodeId from, NodeId to);
 
     // Copies the source's label onto the destination and appends copies of the source's
     // descendants after the destination's own children.
@@ -76,9 +92,22 @@ class TreeContainer {
     // Counts work steps against the run's budget; "Expression is too large" past it.
     void ChargeWork(std::size_t steps);
 
+    // Counts memory the run holds outside the nodes (the parser's index, the listing) against
+    // the memory budget, "Expression is too large" past it; Release gives it back.
+    void ChargeMemory(std::size_t bytes);
+    void ReleaseMemory(std::size_t bytes);
+    // Memory the caller keeps from an earlier run while this one builds (the previous listing);
+    // it counts against every run's memory budget until set again, Clear included.
+    void SetHeldMemory(std::size_t bytes) { heldMemory_ = bytes; }
+    // The heap a string of this length holds beyond the string object itself.
+    static std::size_t StringHeapBytes(std::size_t length);
+
     bool IsAlive(NodeId node) const;
     std::size_t NodeCount() const { return liveNodes_; }
     std::size_t LabelBytes() const { return labelBytes_; }
+    std::size_t WorkDone() const { return work_; }
+    // Everything counted against the memory budget, held memory included.
+    std::size_t MemoryBytes() const;
 
   private:
     // A child does not name its parent directly but its parent's family, the slot of an owner
@@ -93,22 +122,39 @@ class TreeContainer {
         NodeId last = kNoNode;
         NodeId next = kNoNode;  // also links the free list
         NodeId prev = kNoNode;
-        std::int32_t childCount = 0;
-        bool alive = false;
+        std::int32_t childCount = kFreeSlot;  // kFreeSlot marks a slot that holds no node
     };
+    static constexpr std::int32_t kFreeSlot = -1;
 
     // Fixed-size chunks: growing never moves nodes, so no growth step doubles the memory.
     static constexpr int kChunkBits = 12;
     static constexpr NodeId kChunkSize = NodeId{1} << kChunkBits;
+    static constexpr std::size_t kKeptChunks = 64;  // 16 MiB of slots, 262144 nodes
 
-    Node& At(NodeId node);
-    const Node& At(NodeId node) const;
-    Node& Slot(NodeId slot);  // live or free
-    const Node& Slot(NodeId slot) const;
+    // Every access checks its handle; kept inline, since every pass goes through here.
+    Node& At(NodeId node) { return const_cast<Node&>(std::as_const(*this).At(node)); }
+    const Node& At(NodeId node) const {
+        if (node < 0 || node >= used_) [[unlikely]]
+            ThrowBadHandle(false);
+        const Node& n = Slot(node);
+        if (n.childCount == kFreeSlot) [[unlikely]]
+            ThrowBadHandle(true);
+        return n;
+    }
+    // Live or free.
+    Node& Slot(NodeId slot) { return const_cast<Node&>(std::as_const(*this).Slot(slot)); }
+    const Node& Slot(NodeId slot) const {
+        return chunks_[static_cast<std::size_t>(slot >> kChunkBits)]
+                      [static_cast<std::size_t>(slot & (kChunkSize - 1))];
+    }
+    [[noreturn]] static void ThrowBadHandle(bool deleted);
+    NodeId FarChild(const Node& n, int index) const;
     NodeId NewNode(std::string label);
     void LinkLast(NodeId parent, NodeId node);
+    void LinkFirst(NodeId parent, NodeId node);
     void Unlink(NodeId node);
     void ChargeLabel(std::size_t oldSize, std::size_t newSize);
+    void CheckMemory() const;
 
     std::vector<std::unique_ptr<Node[]>> chunks_;
     NodeId used_ = 0;  // slots handed out so far
@@ -122,6 +168,10 @@ class TreeContainer {
     std::size_t labelByteBudget_ = kLabelByteBudget;
     std::size_t work_ = 0;
     std::size_t workBudget_ = kWorkBudget;
+    std::size_t labelHeap_ = 0;    // StringHeapBytes of every live label
+    std::size_t otherMemory_ = 0;  // ChargeMemory less ReleaseMemory
+    std::size_t heldMemory_ = 0;
+    std::size_t memoryBudget_ = kMemoryBudget;
     std::vector<NodeId> walk_;  // reused stack for walks
 };
 

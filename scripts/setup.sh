@@ -12,6 +12,8 @@ RIVO_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # sanitizer and fuzzing builds
     clang libclang-rt-14-dev
+    # the benchmark target checks
+    python3
     # fonts the window and the picture text fall back to
     fonts-dejavu-core fonts-liberation
     # end-to-end tests of the real window

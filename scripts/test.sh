@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build and its packaging
-# checks, then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# checks, then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then a short
+# run of the benchmarks against their targets, then the fuzzer for 60 s.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -21,3 +22,9 @@ bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIVO_SANITI
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure --parallel "$jobs"
+
+echo "== benchmarks against their targets (short run; scripts/bench.sh alone for the README's)"
+bash scripts/bench.sh --quick build
+
+echo "== fuzzing, 60 s (clang, ASan + UBSan)"
+bash scripts/fuzz.sh 60

@@ -221,6 +221,21 @@ TEST(MainWindow, ButtonsPaintTheirDiagrams) {
     EXPECT_EQ(w.MOP, kDefaultListing);
 }
 
+// A pasted text longer than Qt's default edit limit must reach the pipeline whole: here the only
+// "b" comes after 40 000 bytes of "a+".
+TEST(MainWindow, LongPastedTextIsDrawnWhole) {
+    ShownWindow shown;
+    Tfrm_gorsek& w = shown.frm_gorsek;
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "a+";
+    text += "b";
+    w.eIN->setText(QString::fromStdString(text));
+    QTest::mouseClick(w.Button1, Qt::LeftButton);
+    EXPECT_EQ(w.eIN->text().size(), static_cast<qsizetype>(text.size()));
+    EXPECT_EQ(ShownPicture(w), PaintDiagram(DiagramSize::kThree, "123456"));
+}
+
 // Pressing a button with the keyboard runs the same handler.
 TEST(MainWindow, SpaceOnAFocusedButtonDraws) {
     ShownWindow shown;

@@ -38,6 +38,8 @@ TEST(EvaluateListing, KnownListings) {
         {"upper and lower case", DiagramSize::kThree, {"+ @F", "A", "b"}, "123456"},
         {"blanks around an operator", DiagramSize::kThree, {"  + @F  ", "a", "b"}, "123456"},
         {"two blanks inside: no operator", DiagramSize::kThree, {"+  @F", "a", "b"}, "2356"},
+        {"upper-casing makes @f the suffix", DiagramSize::kThree, {"* @f", "a", "b"}, "25"},
+        {"another suffix: no operator", DiagramSize::kThree, {"* @G", "a", "b"}, "2356"},
         {"tabs and control bytes trimmed", DiagramSize::kThree, {"\t* @F\r", "a", "b"}, "25"},
         {"d skipped with three circles", DiagramSize::kThree, {"d"}, ""},
         {"e skipped with four circles", DiagramSize::kFour, {"+ @F", "e", "d"}, "HBCEFIJ"},

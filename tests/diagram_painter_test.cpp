@@ -142,6 +142,14 @@ TEST(PaintDiagram, EachDrawStartsFromACleanTemplate) {
     EXPECT_EQ(DifferentPixels(small, Expected(DiagramSize::kThree, "246")), 0);
 }
 
+TEST(PaintDiagram, PaintingIntoASharedPictureLeavesTheOtherCopyAlone) {
+    QImage picture = PaintDiagram(DiagramSize::kThree, "246");
+    const QImage shown = picture;  // shares its pixels, as a picture handed to a widget does
+    PaintDiagram(DiagramSize::kThree, "1357", picture);
+    EXPECT_EQ(DifferentPixels(shown, Expected(DiagramSize::kThree, "246")), 0);
+    EXPECT_EQ(DifferentPixels(picture, Expected(DiagramSize::kThree, "1357")), 0);
+}
+
 TEST(PaintDiagram, LeavesTheTemplateItselfAlone) {
     const QImage before = rivo::diagram::DiagramTemplate(DiagramSize::kThree).copy();
     QImage picture = PaintDiagram(DiagramSize::kThree, "1234567");

@@ -90,6 +90,33 @@ TEST(BuildListing, RefusesTextsOverOneMebibyte) {
     }
 }
 
+TEST(BuildListing, TheListingCountsAgainstTheMemoryBudget) {
+    // Two nodes a byte and nothing for the passes to do: the listing needs 32 bytes a line,
+    // the parser's index about 16 a node, released before the listing starts.
+    const std::string text = "a" + std::string(20000, '-');
+    TreeContainer probe;
+    rivo::expr::BuildTree(text, probe);
+    const std::size_t tree = probe.MemoryBytes();
+    const std::size_t lines = probe.NodeCount();
+    auto withBudget = [](std::size_t bytes) {
+        return TreeContainer(rivo::expr::kNodeBudget, rivo::expr::kLabelByteBudget,
+                             rivo::expr::kWorkBudget, bytes);
+    };
+    TreeContainer roomy = withBudget(tree + 40 * lines);
+    EXPECT_EQ(BuildListing(text, roomy).size(), lines);
+    TreeContainer tight = withBudget(tree + 24 * lines);
+    rivo::expr::BuildTree(text, tight);  // the tree alone fits
+    try {
+        BuildListing(text, tight);
+        ADD_FAILURE() << "no error";
+    } catch (const PipelineError& e) {
+        EXPECT_STREQ(e.what(), "Expression is too large");
+    }
+    TreeContainer holding = withBudget(tree + 40 * lines);
+    holding.SetHeldMemory(16 * lines);  // a listing the caller still keeps
+    EXPECT_THROW(BuildListing(text, holding), PipelineError);
+}
+
 TEST(BuildListing, DeepTreesAreListedWithoutRecursion) {
     std::string text = "a";
     for (int i = 0; i < 20000; ++i)

@@ -8,6 +8,7 @@
 #include "expr/m_tree.h"
 #include "expr/notation.h"
 #include "expr/tree.h"
+#include "tests/expression_shapes.h"
 #include "tests/literal_parser.h"
 
 namespace {
@@ -259,6 +260,92 @@ TEST(ParseExpression, AgreesWithTheLiteralRulesOnRandomTexts) {
     }
     for (int i = 0; i < 20; ++i) {
         const std::string text = RandomText(rng, 2000);
+        ASSERT_EQ(Parse(text), ParseLiterally(text)) << "text: " << text;
+    }
+}
+
+// Texts built to reach the corners of the fast parser's index: long runs of one operator class,
+// nesting that does not balance, minus runs, names around the 23-byte cut, and blanks.
+std::string AdversarialText(std::mt19937& rng) {
+    static const std::vector<std::string> kOperators = {";",  ":",   "=",   "==", "!=", "<", ">",
+                                                        "<=", ">=",  "+",   "-",  "*",  "/", "^",
+                                                        "=<", "===", " + ", "--", "+-"};
+    static const std::vector<std::string> kOperands = {
+        "a",
+        "b",
+        "",
+        "1",
+        "2.5",
+        "x y",
+        "-a",
+        "(a)",
+        "[b]",
+        "f(x)",
+        "m[i;j]",
+        "(a;b)",
+        "f(",
+        ")",
+        "]",
+        "(",
+        "[",
+        "-(",
+        "abcdefghijklmnopqrstuv",
+        "abcdefghijklmnopqrstuvw",
+        "abcdefghijklmnopqrstuvwx",
+        "sin (x)",
+        "(()",
+        "())",
+        "diff(x^2;x)",
+        " ",
+    };
+    auto pick = [&rng](const std::vector<std::string>& from) {
+        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(rng)];
+    };
+    auto count = [&rng](std::size_t most) {
+        return std::uniform_int_distribution<std::size_t>(0, most)(rng);
+    };
+    std::string text;
+    switch (count(4)) {
+        case 0: {  // a long chain of one operator, now and then another
+            const std::string op = pick(kOperators);
+            text = pick(kOperands);
+            for (std::size_t i = count(200); i > 0; --i)
+                text += (count(9) == 0 ? pick(kOperators) : op) + pick(kOperands);
+            break;
+        }
+        case 1: {  // nesting whose opening and closing counts differ
+            const std::string open = pick({"(", "[", "f(", "m[", "-(", "a+(", "(a;"});
+            const std::string close = pick({")", "]", ")+b", "];c", ")*2"});
+            const std::size_t depth = count(150);
+            for (std::size_t i = 0; i < depth; ++i)
+                text += open;
+            text += pick(kOperands);
+            for (std::size_t i = depth + count(4); i > 2; --i)
+                text += close;
+            break;
+        }
+        case 2:  // minus runs before, between and after operands
+            text = std::string(count(50), '-') + pick(kOperands) + std::string(count(5), '-') +
+                   pick(kOperands) + std::string(count(50), '-');
+            break;
+        case 3: {  // pieces of the other shapes glued together
+            for (std::size_t i = count(30); i > 0; --i)
+                text += pick(kOperands) + pick(kOperators);
+            break;
+        }
+        default:  // a shape of the limit tests, short enough for the literal parser
+            text = rivo::testing::ShapedText(
+                rivo::testing::kRoadShapes[count(std::size(rivo::testing::kRoadShapes) - 1)],
+                16 + count(600));
+            break;
+    }
+    return text;
+}
+
+TEST(ParseExpression, AgreesWithTheLiteralRulesOnAdversarialTexts) {
+    std::mt19937 rng(8);
+    for (int i = 0; i < 3000; ++i) {
+        const std::string text = AdversarialText(rng);
         ASSERT_EQ(Parse(text), ParseLiterally(text)) << "text: " << text;
     }
 }

@@ -142,6 +142,26 @@ TEST(TreeContainer, MoveChildrenRelinksWholeSubtrees) {
     EXPECT_EQ(tree.Parent(inner), to);
 }
 
+TEST(TreeContainer, MoveChildrenToFrontPutsThemBeforeTheOthers) {
+    TreeContainer tree;
+    const NodeId from = tree.AddFirstTopLevel("from");
+    const NodeId inner = tree.AppendChild(from, "g @F");
+    tree.AppendChild(inner, "y");
+    tree.AppendChild(from, "z");
+    const NodeId to = tree.AppendChild(kNoNode, "to");
+    tree.AppendChild(to, "last");
+    tree.MoveChildrenToFront(from, to);
+    EXPECT_EQ(FormatSubtree(tree, to), R"~("to"("g @F"("y"), "z", "last"))~");
+    EXPECT_EQ(tree.ChildCount(from), 0);
+    EXPECT_EQ(tree.Parent(inner), to);
+    EXPECT_EQ(tree.Child(to, 2), tree.LastChild(to));
+    tree.MoveChildrenToFront(to, to);
+    EXPECT_EQ(FormatSubtree(tree, to), R"~("to"("g @F"("y"), "z", "last"))~");
+    const NodeId empty = tree.AppendChild(kNoNode, "empty");
+    tree.MoveChildrenToFront(to, empty);
+    EXPECT_EQ(FormatSubtree(tree, empty), R"~("empty"("g @F"("y"), "z", "last"))~");
+}
+
 // Into a childless node the whole child list changes hands at once; the children must then
 // report their new parent, also after the slots involved were freed and handed out again.
 TEST(TreeContainer, MoveChildrenIntoAChildlessNodeKeepsParentLinksRight) {
@@ -205,6 +225,68 @@ TEST(TreeContainer, WorkBudgetCountsChurnAndClearResetsIt) {
     tree.AddFirstTopLevel("r");
     tree.ChargeWork(48);
     EXPECT_THROW(tree.ChargeWork(2), PipelineError);
+}
+
+TEST(TreeContainer, MemoryBudgetCountsSlotsLabelsChargesAndHeldMemory) {
+    const auto tooLarge = [](auto&& step) {
+        try {
+            step();
+        } catch (const PipelineError& e) {
+            return std::string(e.what()) == "Expression is too large";
+        }
+        return false;
+    };
+    TreeContainer probe;
+    probe.AddFirstTopLevel("r");
+    const std::size_t chunk = probe.MemoryBytes();  // the first block of node slots
+    ASSERT_GT(chunk, 0u);
+
+    TreeContainer tree(rivo::expr::kNodeBudget, rivo::expr::kLabelByteBudget,
+                       rivo::expr::kWorkBudget, chunk + 100);
+    const NodeId root = tree.AddFirstTopLevel("r");
+    tree.ChargeMemory(70);
+    EXPECT_TRUE(tooLarge([&] { tree.ChargeMemory(31); }));
+    EXPECT_EQ(tree.MemoryBytes(), chunk + 70);  // a refused charge is not kept
+    // A label of more than 15 bytes needs a heap block, 32 bytes for 16 to 23.
+    EXPECT_TRUE(tooLarge([&] { tree.SetLabel(root, std::string(20, 'x')); }));
+    EXPECT_EQ(tree.Label(root), "r");
+    tree.ReleaseMemory(70);
+    tree.SetLabel(root, std::string(20, 'x'));
+    EXPECT_EQ(tree.MemoryBytes(), chunk + 32);
+    tree.SetLabel(root, "short");
+    EXPECT_EQ(tree.MemoryBytes(), chunk);
+
+    // Held memory stays across Clear; charges do not.
+    tree.ChargeMemory(50);
+    tree.SetHeldMemory(90);
+    EXPECT_TRUE(tooLarge([&] { tree.ChargeMemory(20); }));
+    tree.Clear();
+    EXPECT_EQ(tree.MemoryBytes(), chunk + 90);
+    EXPECT_TRUE(tooLarge([&] { tree.ChargeMemory(20); }));
+    tree.SetHeldMemory(0);
+    tree.ChargeMemory(20);
+    // Another block of slots is refused before it is allocated.
+    for (int i = 0; i < 4096; ++i)
+        tree.AppendChild(kNoNode, "");
+    EXPECT_TRUE(tooLarge([&] { tree.AppendChild(kNoNode, ""); }));
+    EXPECT_EQ(tree.MemoryBytes(), chunk + 20);
+}
+
+TEST(TreeContainer, ClearKeepsSlotsButNothingOfTheOldTree) {
+    TreeContainer tree;
+    NodeId node = tree.AddFirstTopLevel(std::string(40, 'a'));
+    for (int i = 0; i < 10000; ++i)
+        node = tree.AppendChild(node, i % 2 == 0 ? std::string(30, 'b') : "c");
+    tree.Clear();
+    EXPECT_EQ(tree.NodeCount(), 0u);
+    EXPECT_EQ(tree.LabelBytes(), 0u);
+    EXPECT_EQ(tree.FirstTopLevel(), kNoNode);
+    EXPECT_FALSE(tree.IsAlive(0));
+    const NodeId root = tree.AddFirstTopLevel("");
+    const NodeId child = tree.AppendChild(root, "x");
+    EXPECT_EQ(FormatSubtree(tree, root), R"~(""("x"))~");
+    EXPECT_EQ(tree.Parent(child), root);
+    EXPECT_EQ(tree.ChildCount(child), 0);
 }
 
 TEST(TreeContainer, DeepTreesAreCopiedAndDestroyedWithoutRecursion) {

@@ -1,0 +1,68 @@
+// The whole road, text to painted five-circle picture, on texts of the largest accepted size
+// (1 MiB) of many shapes. Each must end, with a picture or a pipeline error, within 2 s and
+// 256 MB. Run one shape per process to read its own peak resident set:
+//   road_bench --benchmark_filter='^Road/left_chain/'
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <string>
+#include <vector>
+
+#include "bench/peak_memory.h"
+#include "diagram/diagram_size.h"
+#include "diagram/draw.h"
+#include "expr/error.h"
+#include "expr/m_tree.h"
+#include "expr/tree.h"
+#include "tests/expression_shapes.h"
+
+namespace {
+
+using rivo::testing::TextShape;
+
+constexpr double kMebibyte = 1024.0 * 1024.0;
+
+void BM_Road(benchmark::State& state, TextShape shape) {
+    const std::string text = rivo::testing::ShapedText(shape, rivo::expr::kMaxExpressionBytes);
+    std::size_t peakHeap = 0;
+    std::string outcome;
+    for (auto _ : state) {
+        // As in the window: the tree, the listing and the picture outlive the request.
+        rivo::expr::TreeContainer tree;
+        std::vector<std::string> listing;
+        QImage picture;
+        const std::size_t before = rivo::bench::HeldHeapBytes();
+        rivo::bench::ResetPeakHeap();
+        try {
+            outcome = "regions " + rivo::diagram::DrawDiagram(rivo::diagram::DiagramSize::kFive,
+                                                              text, tree, listing, picture);
+        } catch (const rivo::expr::PipelineError& e) {
+            outcome = std::string("error: ") + e.what();
+        }
+        peakHeap = std::max(peakHeap, rivo::bench::PeakHeapBytes() - before);
+        state.PauseTiming();  // the next request's Clear is where the old tree goes
+        tree.Clear();
+        listing = {};
+        state.ResumeTiming();
+    }
+    state.SetLabel(outcome.substr(0, 60));
+    state.counters["peak_heap_MiB"] = static_cast<double>(peakHeap) / kMebibyte;
+    state.counters["peak_rss_MiB"] =
+        static_cast<double>(rivo::bench::PeakResidentBytes()) / kMebibyte;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (const TextShape shape : rivo::testing::kRoadShapes) {
+        const std::string name = "Road/" + std::string(rivo::testing::ShapeName(shape)) + "/1MiB";
+        benchmark::RegisterBenchmark(name.c_str(), BM_Road, shape)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs the benchmark suite of a build tree and checks its speed and memory targets.
+# Usage: scripts/bench.sh [--quick] [BUILD_DIR]
+#   --quick  five repetitions of 0.2 s, for the test command; without it, the figures the
+#            README shows (ten repetitions of half a second each).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+reps=10
+min_time=0.5
+quick=
+if [ "${1:-}" = "--quick" ]; then
+    quick=1
+    reps=5
+    min_time=0.2
+    shift
+fi
+build="${1:-build}"
+bench="$build/bench"
+out="$build/bench-results"
+rm -rf "$out"
+mkdir -p "$out"
+run() {
+    local name="$1"
+    shift
+    "$@" --benchmark_format=console --benchmark_out_format=json \
+        --benchmark_out="$out/$name.json" >"$out/$name.txt" 2>"$out/$name.err"
+}
+
+run draw "$bench/draw_bench" --benchmark_min_time="$min_time" --benchmark_repetitions="$reps"
+run pipeline "$bench/pipeline_bench" --benchmark_min_time="$min_time" \
+    --benchmark_repetitions="$reps"
+# One fresh process per shape and a single run: the peak resident set is then that of one
+# request, not of a heap that earlier repetitions left fragmented.
+for shape in $("$bench/road_bench" --benchmark_list_tests | cut -d/ -f2); do
+    run "road-$shape" "$bench/road_bench" --benchmark_filter="^Road/$shape/"
+done
+run diff_blowup "$bench/diff_blowup_bench" --benchmark_repetitions=3
+python3 scripts/check_bench.py "$out" ${quick:+--quick}

@@ -1,0 +1,122 @@
+// The input limit of the whole road: texts of the largest accepted size, of every shape, end
+// with a picture or a pipeline error; one byte more is refused at once. How long they take and
+// how much memory they use is measured by bench/road_bench, not here.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <string>
+#include <vector>
+
+#include "diagram/diagram_size.h"
+#include "diagram/draw.h"
+#include "diagram/painter.h"
+#include "expr/error.h"
+#include "expr/m_tree.h"
+#include "expr/numbers.h"
+#include "expr/tree.h"
+#include "tests/expression_shapes.h"
+
+namespace {
+
+using rivo::diagram::DiagramSize;
+using rivo::expr::kMaxExpressionBytes;
+using rivo::testing::ShapedText;
+using rivo::testing::TextShape;
+
+constexpr const char* kTooLarge = "Expression is too large";
+
+// What the window keeps between clicks.
+struct Window {
+    rivo::expr::TreeContainer tree;
+    std::vector<std::string> listing;
+    QImage picture;
+
+    // The painted region set, or "error: " and the message.
+    std::string Draw(std::string_view text) {
+        try {
+            return rivo::diagram::DrawDiagram(DiagramSize::kFive, text, tree, listing, picture);
+        } catch (const rivo::expr::PipelineError& e) {
+            return std::string("error: ") + e.what();
+        }
+    }
+};
+
+TEST(PipelineLimits, EveryShapeOfTheLargestSizeEnds) {
+    rivo::expr::SetDecimalSeparator('.');
+    struct Case {
+        TextShape shape;
+        const char* outcome;
+    };
+    const Case cases[] = {
+        {TextShape::kLeftChain, "ABCDEFGHIJKLMNOPQRSTU"},  // a+b+c+d+e: every region
+        {TextShape::kRightChain, "ABCDEFGHIJKMPQR"},       // a+(b+(...)): a or b
+        {TextShape::kNestedParentheses, "ABCDEFGHIJKMPQR"},
+        {TextShape::kNestedCalls, "ABCDEFGHIJK"},  // the call lines are skipped, a stays
+        {TextShape::kLongName, "ABCDEFGHIJK"},
+        {TextShape::kLongNumber, ""},
+        {TextShape::kList, "ABCDEFGHIJK"},  // only the first element is listed
+        // "0-...-" with an empty right operand under a number: folding it fails
+        {TextShape::kUnaryMinus, "error: '' is not a valid floating point value"},
+        {TextShape::kTrailingMinus, "ABCDEFGHIJK"},  // about two million nodes, all listed
+        {TextShape::kNestedNegation, "ABCDEFGHIJK"},
+        {TextShape::kBrackets, ""},
+        {TextShape::kProducts, "G"},  // a*b*c*d*e with the numbers gathered out
+        {TextShape::kSums, ""},       // folds to one number
+        {TextShape::kDiffsAroundWideCall, "ABCDEFGHIJK"},  // "f @F" and a quarter million a
+        // quadratic work, cut off by the work budget
+        {TextShape::kNestedDiffs, "error: Expression is too large"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(rivo::testing::ShapeName(c.shape)));
+        const std::string text = ShapedText(c.shape, kMaxExpressionBytes);
+        ASSERT_EQ(text.size(), kMaxExpressionBytes);
+        Window window;
+        EXPECT_EQ(window.Draw(text), c.outcome);
+    }
+}
+
+TEST(PipelineLimits, OneByteOverTheLimitIsRefusedAndChangesNothing) {
+    for (const TextShape shape :
+         {TextShape::kLeftChain, TextShape::kLongName, TextShape::kTrailingMinus}) {
+        SCOPED_TRACE(std::string(rivo::testing::ShapeName(shape)));
+        Window window;
+        ASSERT_EQ(window.Draw("a*b"), "CDFGHIK");
+        const std::vector<std::string> listing = window.listing;
+        const QImage picture = window.picture.copy();
+        EXPECT_EQ(window.Draw(ShapedText(shape, kMaxExpressionBytes + 1)),
+                  std::string("error: ") + kTooLarge);
+        EXPECT_EQ(window.listing, listing);
+        EXPECT_EQ(window.picture, picture);
+        // The refusal comes before anything is built.
+        EXPECT_EQ(window.tree.NodeCount(), 3u);
+    }
+}
+
+TEST(PipelineLimits, TheListingStillHeldCountsAgainstTheNextRequest) {
+    // The largest tree a 1 MiB text makes, listed, fills most of the memory budget; while the
+    // window still holds that listing, the same request again would need twice as much.
+    const std::string text = ShapedText(TextShape::kTrailingMinus, kMaxExpressionBytes);
+    Window window;
+    ASSERT_EQ(window.Draw(text), "ABCDEFGHIJK");
+    const std::size_t lines = window.listing.size();
+    EXPECT_GT(lines, 2'000'000u);
+    EXPECT_EQ(window.Draw(text), std::string("error: ") + kTooLarge);
+    EXPECT_EQ(window.listing.size(), lines);  // the window keeps the last good listing
+    // A small request fits beside it, and then the large one fits again.
+    EXPECT_EQ(window.Draw("a"), "ABCDEFGHIJK");
+    EXPECT_EQ(window.Draw(text), "ABCDEFGHIJK");
+}
+
+TEST(PipelineLimits, ADerivativeWithTooManyLongNamesEndsWithTheBudgetError) {
+    // d/dL of L*L*...*L with a 23-byte name L: about two million nodes of 23-byte labels,
+    // whose listing would take the run past 256 MB.
+    const std::string name = "abcdefghijklmnopqrstuvw";
+    std::string product = name;
+    for (int i = 1; i < 1400; ++i)
+        product += "*" + name;
+    Window window;
+    EXPECT_EQ(window.Draw("diff(" + product + ";" + name + ")"),
+              std::string("error: ") + kTooLarge);
+}
+
+}  // namespace
