@@ -4,9 +4,10 @@ target with its measured figure and PASS or FAIL; exits 1 when any target fails.
 
 Every figure is the fastest repetition of its benchmark, so that a moment of load on a shared
 machine does not decide; the ratios compare benchmarks of the same run. With --quick (the short
-run of the test command) an absolute time within twice its target only warns: on a loaded
-machine a short run cannot tell a slow moment from slow code, while the ratios and the memory
-figures still can."""
+run of the test command) a time or a growth within twice its target only warns: on a shared
+machine a short run cannot tell a slow moment from slow code (a 4 KiB run takes well under a
+millisecond), while a quadratic step, some 4000x from 4 to 256 KiB, still fails at once; the
+painter ratio and the memory figures always decide."""
 import json
 import sys
 from pathlib import Path
@@ -69,7 +70,8 @@ def main(out_dir, quick):
         small = fastest_ms(pipeline, f"Pipeline/{shape}/4KiB")
         large = fastest_ms(pipeline, f"Pipeline/{shape}/256KiB")
         check(f"pipeline growth 4 -> 256 KiB, {shape}", f"{large / small:.1f}x",
-              f"<= 64^1.15 = {GROWTH_LIMIT:.0f}x", large / small <= GROWTH_LIMIT)
+              f"<= 64^1.15 = {GROWTH_LIMIT:.0f}x", large / small <= GROWTH_LIMIT,
+              slack=large / small <= 2 * GROWTH_LIMIT)
 
     road = {}
     for path in sorted(out.glob("road-*.json")):
