@@ -141,9 +141,8 @@ const Case kCases[] = {
     {"all_21_regions/5_circles", DiagramSize::kFive, kAllRegionsText},
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The names are built from tables, so the benchmarks register themselves before main.
+[[maybe_unused]] const bool kRegistered = [] {
     for (const Case& c : kCases) {
         benchmark::RegisterBenchmark((std::string("Draw/") + c.name).c_str(), BM_Draw, c.size,
                                      c.text)
@@ -154,9 +153,9 @@ int main(int argc, char** argv) {
                                      BM_PainterFloor, c.size, c.text)
             ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+    return true;
+}();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -30,9 +30,8 @@ void BM_Pipeline(benchmark::State& state, TextShape shape, std::size_t bytes) {
 constexpr TextShape kShapes[] = {TextShape::kLeftChain, TextShape::kRightChain,
                                  TextShape::kNestedParentheses, TextShape::kNestedCalls};
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The names are built from tables, so the benchmarks register themselves before main.
+[[maybe_unused]] const bool kRegistered = [] {
     for (const TextShape shape : kShapes) {
         for (const std::size_t kib : {std::size_t{4}, std::size_t{32}, std::size_t{256}}) {
             const std::string name = "Pipeline/" + std::string(rivo::testing::ShapeName(shape)) +
@@ -41,9 +40,9 @@ int main(int argc, char** argv) {
                 ->Unit(benchmark::kMicrosecond);
         }
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+    return true;
+}();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -51,18 +51,17 @@ void BM_Road(benchmark::State& state, TextShape shape) {
         static_cast<double>(rivo::bench::PeakResidentBytes()) / kMebibyte;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The names are built from tables, so the benchmarks register themselves before main.
+[[maybe_unused]] const bool kRegistered = [] {
     for (const TextShape shape : rivo::testing::kRoadShapes) {
         const std::string name = "Road/" + std::string(rivo::testing::ShapeName(shape)) + "/1MiB";
         benchmark::RegisterBenchmark(name.c_str(), BM_Road, shape)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1);
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+    return true;
+}();
+
+}  // namespace
+
+BENCHMARK_MAIN();

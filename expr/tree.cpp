@@ -306,6 +306,8 @@ void TreeContainer::MoveChildren(NodeId from, NodeId to) {
 
 void TreeContainer::MoveChildrenToFront(NodeId from, NodeId to) {
     if (from == to) return;
+    // Into a childless node front and back are the same place, where the list changes hands.
+    if (At(to).first == kNoNode) return MoveChildren(from, to);
     while (At(from).last != kNoNode) {
         const NodeId c = At(from).last;
         Unlink(c);
