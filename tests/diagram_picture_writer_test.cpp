@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <initializer_list>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -211,87 +211,56 @@ class Unprivileged {
     bool active_ = false;
 };
 
-// The condition a write of the table below runs under.
+// The condition a write runs under.
 enum class During { kAsItIs, kFileSizeLimit, kUnprivileged };
+
+// The write fails for the reason and leaves the target and its folder as they were.
+void ExpectFailsLeavingAllAsItWas(const fs::path& target, const std::string& reason,
+                                  During during = During::kAsItIs) {
+    const Snapshot before = Snapshot::Of(target);
+    std::optional<FileSizeLimit> limit;
+    std::optional<Unprivileged> unprivileged;
+    if (during == During::kFileSizeLimit) limit.emplace(2048);
+    if (during == During::kUnprivileged) unprivileged.emplace();
+    const auto failure = WriteFileAtomically(target.string(), kNewBytes);
+    limit.reset();
+    unprivileged.reset();
+    ASSERT_TRUE(failure);
+    EXPECT_NE(failure->find(reason), std::string::npos) << *failure;
+    EXPECT_TRUE(Snapshot::Of(target) == before);
+}
 
 TEST(PictureWriter, AFailedWriteLeavesEverythingAsItWas) {
     const rivo::testing::TempDirectory temp;
-    // Open to nobody, who writes into the read-only folder below.
-    fs::permissions(temp.path(),
-                    fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
     const fs::path& dir = temp.path();
-    const std::string old = "the older picture";
+    fs::permissions(dir, fs::perms{0755});  // nobody writes into the read-only folder below
+    fs::create_directory(dir / "folder.png");
+    ASSERT_EQ(mkfifo((dir / "pipe.png").c_str(), 0666), 0);
+    fs::create_symlink("/dev/full", dir / "device.png");
+    fs::create_symlink("nothing.png", dir / "dangling.png");
+    WriteBytes(dir / "limited.png", "the older picture");
+    fs::create_directory(dir / "read-only");
+    WriteBytes(dir / "read-only" / "keep.png", "the older picture");
+    fs::permissions(dir / "read-only" / "keep.png", fs::perms{0666});
+    fs::permissions(dir / "read-only", fs::perms{0555});
     const struct {
         const char* name;
-        std::function<fs::path()> prepare;  // makes the target
+        const char* target;
         std::string reason;
         During during = During::kAsItIs;
     } rows[] = {
-        {"a folder",
-         [&] {
-             fs::create_directory(dir / "folder.png");
-             return dir / "folder.png";
-         },
-         ErrorText(EISDIR)},
-        {"a pipe, never opened",
-         [&] {
-             EXPECT_EQ(mkfifo((dir / "pipe.png").c_str(), 0666), 0);
-             return dir / "pipe.png";
-         },
-         "not a regular file"},
-        {"a link to a device",
-         [&] {
-             fs::create_symlink("/dev/full", dir / "device.png");
-             return dir / "device.png";
-         },
-         "not a regular file"},
-        {"a link to nothing",
-         [&] {
-             fs::create_symlink("nothing.png", dir / "dangling.png");
-             return dir / "dangling.png";
-         },
-         "does not exist"},
-        {"a folder that does not exist", [&] { return dir / "missing" / "new.png"; },
-         ErrorText(ENOENT)},
-        {"a writable file in a read-only folder",
-         [&] {
-             fs::create_directory(dir / "read-only");
-             WriteBytes(dir / "read-only" / "keep.png", old);
-             fs::permissions(dir / "read-only" / "keep.png",
-                             fs::perms::owner_read | fs::perms::owner_write |
-                                 fs::perms::group_read | fs::perms::group_write |
-                                 fs::perms::others_read | fs::perms::others_write);
-             fs::permissions(dir / "read-only", fs::perms::owner_read | fs::perms::owner_exec |
-                                                    fs::perms::group_read | fs::perms::group_exec |
-                                                    fs::perms::others_read |
-                                                    fs::perms::others_exec);
-             return dir / "read-only" / "keep.png";
-         },
-         ErrorText(EACCES), During::kUnprivileged},
-        {"a file-size limit",
-         [&] {
-             WriteBytes(dir / "limited.png", old);
-             return dir / "limited.png";
-         },
-         ErrorText(EFBIG), During::kFileSizeLimit},
+        {"a folder", "folder.png", ErrorText(EISDIR)},
+        {"a pipe, never opened", "pipe.png", "not a regular file"},
+        {"a link to a device", "device.png", "not a regular file"},
+        {"a link to nothing", "dangling.png", "does not exist"},
+        {"a folder that does not exist", "missing/new.png", ErrorText(ENOENT)},
+        {"a file-size limit", "limited.png", ErrorText(EFBIG), During::kFileSizeLimit},
+        {"a writable file in a read-only folder", "read-only/keep.png", ErrorText(EACCES),
+         During::kUnprivileged},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const fs::path target = row.prepare();
-        const Snapshot before = Snapshot::Of(target);
-        rivo::diagram::WriteFailure failure;
-        if (row.during == During::kFileSizeLimit) {
-            const FileSizeLimit limit(2048);
-            failure = WriteFileAtomically(target.string(), kNewBytes);
-        } else if (row.during == During::kUnprivileged) {
-            const Unprivileged unprivileged;
-            failure = WriteFileAtomically(target.string(), kNewBytes);
-        } else {
-            failure = WriteFileAtomically(target.string(), kNewBytes);
-        }
-        ASSERT_TRUE(failure);
-        EXPECT_NE(failure->find(row.reason), std::string::npos) << *failure;
-        EXPECT_TRUE(Snapshot::Of(target) == before);
+        ExpectFailsLeavingAllAsItWas(dir / row.target, row.reason, row.during);
     }
     fs::permissions(dir / "read-only", fs::perms::owner_all);
 }
@@ -328,11 +297,7 @@ TEST(PictureWriter, AFullDiskLeavesEverythingAsItWas) {
     WriteBytes(dir / "keep.png", std::string(4096, 'o'));
     for (const fs::path& target : {dir / "keep.png", dir / "new.png"}) {
         SCOPED_TRACE(target.filename().string());
-        const Snapshot before = Snapshot::Of(target);
-        const auto failure = WriteFileAtomically(target.string(), kNewBytes);
-        ASSERT_TRUE(failure);
-        EXPECT_NE(failure->find(ErrorText(ENOSPC)), std::string::npos) << *failure;
-        EXPECT_TRUE(Snapshot::Of(target) == before);
+        ExpectFailsLeavingAllAsItWas(target, ErrorText(ENOSPC));
     }
 }
 
