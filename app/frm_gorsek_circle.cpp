@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
@@ -17,7 +18,6 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStringList>
 #include <QStyle>
@@ -28,6 +28,7 @@
 #include "app/error_report.h"
 #include "diagram/draw.h"
 #include "diagram/painter.h"
+#include "diagram/picture_writer.h"
 #include "expr/numbers.h"
 #include "expr/text.h"
 
@@ -186,22 +187,28 @@ void Tfrm_gorsek::SavePicture() {
     QString path = ChooseSaveFile();
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-    // The file is replaced only once the whole picture is written.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (file.open(QIODevice::WriteOnly) && picture_.save(&file, "PNG") && file.commit()) return;
-    const QString reason = file.errorString().isEmpty()
-                               ? QStringLiteral("the picture could not be encoded")
-                               : file.errorString();
-    const QString message = QStringLiteral("Cannot save the picture to %1: %2")
-                                .arg(QDir::toNativeSeparators(path), reason);
+    // The extension picks the format; the file is replaced only once the whole picture is written.
+    const auto failure = diagram::WritePicture(picture_, QFile::encodeName(path).toStdString());
+    if (!failure) return;
+    const QString message =
+        QStringLiteral("Cannot save the picture to %1: %2")
+            .arg(QDir::toNativeSeparators(path),
+                 QString::fromLocal8Bit(failure->data(), static_cast<qsizetype>(failure->size())));
     ShowErrorReport(this, QString::fromStdString(expr::WithFullStop(message.toStdString())));
 }
 
 QString Tfrm_gorsek::AskForPictureFile() {
     QFileDialog dialog(this, QStringLiteral("Save picture as"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("PNG pictures (*.png)"));
+    QStringList filters;
+    for (const auto& format : diagram::PictureFormats()) {
+        QStringList patterns;
+        for (const auto extension : format.extensions)
+            patterns << QStringLiteral("*.") + QString::fromLatin1(extension);
+        filters << QStringLiteral("%1 pictures (%2)")
+                       .arg(QString::fromLatin1(format.name), patterns.join(u' '));
+    }
+    dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();

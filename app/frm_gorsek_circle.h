@@ -64,10 +64,11 @@ class Tfrm_gorsek : public QWidget {
     std::unique_ptr<QMenu> BuildPictureMenu();
     // Puts the picture on the clipboard as an image.
     void CopyPicture();
-    // Asks ChooseSaveFile for a file and saves the picture there as PNG, adding ".png" to a name
-    // without an extension; a failure to write is shown in a message box. An empty name cancels.
+    // Asks ChooseSaveFile for a file and saves the picture there in the format its extension
+    // names (diagram::PictureFormats()), adding ".png" to a name without an extension; an unknown
+    // extension or a failure to write is shown in a message box. An empty name cancels.
     void SavePicture();
-    // A file dialog for saving a PNG picture; tests replace it.
+    // A file dialog for saving a picture in one of the formats; tests replace it.
     std::function<QString()> ChooseSaveFile;
 
   protected:

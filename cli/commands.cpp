@@ -1,11 +1,6 @@
 #include "cli/commands.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QSaveFile>
-#include <QString>
-#include <algorithm>
-#include <cctype>
+#include <QImage>
 #include <iostream>
 #include <iterator>
 #include <ostream>
@@ -14,6 +9,7 @@
 #include "diagram/draw.h"
 #include "diagram/evaluator.h"
 #include "diagram/painter.h"
+#include "diagram/picture_writer.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
 #include "expr/tree.h"
@@ -44,27 +40,19 @@ diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
     throw UsageError{"N must be 3, 4 or 5, not \"" + operand + "\""};
 }
 
-bool EndsWithBmp(const std::string& file) {
-    constexpr std::string_view kSuffix = ".bmp";
-    if (file.size() < kSuffix.size()) return false;
-    return std::equal(
-        kSuffix.begin(), kSuffix.end(), file.end() - kSuffix.size(),
-        [](char a, char b) { return std::tolower(static_cast<unsigned char>(b)) == a; });
+// The -o FILE of paint and draw; its extension must name a picture format.
+const std::string& OutputFile(const Arguments& args, const std::string& command) {
+    if (!args.output) throw UsageError{command + " needs -o FILE"};
+    if (!diagram::PictureFormatOf(*args.output)) {
+        throw UsageError{"FILE must end in " + diagram::PictureExtensionList() + ", not \"" +
+                         *args.output + "\""};
+    }
+    return *args.output;
 }
 
-// Encodes the whole picture before touching the file, and replaces the file only once all of it
-// is written, so a failed run leaves no half-written picture behind.
 int WritePicture(const QImage& picture, const std::string& file) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const bool encoded = picture.save(&buffer, EndsWithBmp(file) ? "BMP" : "PNG");
-    QSaveFile out(QString::fromLocal8Bit(file.data(), static_cast<qsizetype>(file.size())));
-    out.setDirectWriteFallback(true);
-    if (!encoded || !out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
-        !out.commit()) {
-        std::cerr << "rivo-cli: cannot write the picture to " << file << ": "
-                  << out.errorString().toStdString() << '\n';
+    if (const auto failure = diagram::WritePicture(picture, file)) {
+        std::cerr << "rivo-cli: cannot write the picture to " << file << ": " << *failure << '\n';
         return 1;
     }
     return 0;
@@ -73,8 +61,8 @@ int WritePicture(const QImage& picture, const std::string& file) {
 // paint N REGIONS -o FILE: the region set as given, painted over the N-circle template.
 int RunPaint(const Arguments& args, std::ostream&) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
-    if (!args.output) throw UsageError{"paint needs -o FILE"};
-    return WritePicture(diagram::PaintDiagram(size, args.operands[1]), *args.output);
+    const std::string& file = OutputFile(args, "paint");
+    return WritePicture(diagram::PaintDiagram(size, args.operands[1]), file);
 }
 
 // tree EXPR: the root node's tree after the passes, on one line.
@@ -123,12 +111,12 @@ int RunRegions(const Arguments& args, std::ostream& out) {
 // draw N EXPR -o FILE: the picture the window shows for that text and size.
 int RunDraw(const Arguments& args, std::ostream&) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
-    if (!args.output) throw UsageError{"draw needs -o FILE"};
+    const std::string& file = OutputFile(args, "draw");
     expr::TreeContainer tree;
     std::vector<std::string> listing;
     QImage picture;
     diagram::DrawDiagram(size, ReadExpression(args.operands[1]), tree, listing, picture);
-    return WritePicture(picture, *args.output);
+    return WritePicture(picture, file);
 }
 
 constexpr Command kCommands[] = {
@@ -140,8 +128,7 @@ constexpr Command kCommands[] = {
      "                             (--key: then one line per region: code, tab, its circles)",
      RunRegions},
     {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
-    {"draw", "N EXPR -o FILE", 2, "the picture the window would show (PNG, or BMP by extension)",
-     RunDraw},
+    {"draw", "N EXPR -o FILE", 2, "the picture the window would show", RunDraw},
 };
 
 }  // namespace

@@ -1,13 +1,19 @@
 // rivo-cli: the pipeline and the painter of K.O.B. Rivo without a window.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "diagram/picture_writer.h"
 #include "expr/error.h"
 #include "expr/numbers.h"
 #include "expr/text.h"
@@ -23,7 +29,10 @@ void PrintUsage(std::ostream& out) {
     }
     out << "\noptions:\n"
            "  --separator C              decimal separator of numbers (default: the locale's)\n"
-           "  -o FILE                    output picture (PNG, or BMP when FILE ends in .bmp)\n"
+           "  -o FILE                    output picture, in the format its extension names:\n"
+           "                             "
+        << rivo::diagram::PictureExtensionList()
+        << "\n"
            "  --key                      with regions: one line per region and its circles\n"
            "  --help                     this text\n"
            "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
@@ -38,9 +47,29 @@ int UsageFailure(const std::string& reason) {
     return 2;
 }
 
-}  // namespace
+// Standard output is written once, at the end, every write and the close checked: a full disk,
+// a failing device or a closed descriptor must not pass for success.
+int WriteStandardOutput(std::string_view text, int status) {
+    int error = 0;
+    while (!text.empty() && error == 0) {
+        const ssize_t written = write(STDOUT_FILENO, text.data(), text.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            error = written < 0 ? errno : EIO;
+        } else {
+            text.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+    // With nothing to write, a standard output that was never open is no failure.
+    if (close(STDOUT_FILENO) != 0 && error == 0 && errno != EBADF) error = errno;
+    if (error == 0) return status;
+    std::cerr << "rivo-cli: cannot write standard output: "
+              << std::generic_category().message(error) << '\n';
+    return status == 0 ? 1 : status;
+}
 
-int main(int argc, char** argv) {
+// What goes to standard output is left in `out`, and only by a run that succeeds.
+int Run(int argc, char** argv, std::ostream& out) {
     std::vector<std::string> words(argv + 1, argv + argc);
     rivo::cli::Arguments args;
     try {
@@ -49,7 +78,7 @@ int main(int argc, char** argv) {
         return UsageFailure(e.reason);
     }
     if (args.help) {
-        PrintUsage(std::cout);
+        PrintUsage(out);
         return 0;
     }
     if (args.command.empty()) return UsageFailure("no command given");
@@ -71,11 +100,10 @@ int main(int argc, char** argv) {
         return UsageFailure(args.command + " takes " + std::string(command->operands));
     }
 
-    // Output is collected first, so that a failing run prints nothing on standard output.
-    std::ostringstream out;
+    std::ostringstream result;
     try {
-        const int status = command->run(args, out);
-        std::cout << out.str() << std::flush;
+        const int status = command->run(args, result);
+        out << result.str();
         return status;
     } catch (const rivo::cli::UsageError& e) {
         return UsageFailure(e.reason);
@@ -89,4 +117,13 @@ int main(int argc, char** argv) {
         std::cerr << "rivo-cli: internal error: " << e.what() << '\n';
         return 3;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Output is collected first, so that a failing run prints nothing on standard output.
+    std::ostringstream out;
+    const int status = Run(argc, argv, out);
+    return WriteStandardOutput(out.str(), status);
 }

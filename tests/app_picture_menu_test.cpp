@@ -1,5 +1,5 @@
 // The context menu of the window's picture on the offscreen platform: when a right click opens
-// it, and its two actions, the picture to the clipboard and the picture saved as PNG.
+// it, and its two actions, the picture to the clipboard and the picture saved to a file.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -152,7 +152,7 @@ TEST_F(PictureMenu, CopyPutsThePictureOnTheClipboard) {
               0);
 }
 
-TEST_F(PictureMenu, SaveWritesThePictureAsPng) {
+TEST_F(PictureMenu, SaveWritesThePictureInTheFormatOfItsExtension) {
     w.eIN->setText("a*b");
     QTest::mouseClick(w.Button2, Qt::LeftButton);
     const QImage expected = PaintDiagram(DiagramSize::kFour, "CDFG");
@@ -160,15 +160,19 @@ TEST_F(PictureMenu, SaveWritesThePictureAsPng) {
     const rivo::testing::TempDirectory temp;
     std::filesystem::create_directory(temp.path() / "my.pictures");
     std::ofstream(temp.path() / "old.png") << "not a picture";
+    const std::string png = "\x89PNG\r\n\x1a\n";
     const struct {
         const char* name;
         const char* typed;
         const char* written;
+        std::string magic;
     } rows[] = {
-        {"no extension: .png added", "diagram", "diagram.png"},
-        {"with .png", "set.png", "set.png"},
-        {"a dot only in the folder", "my.pictures/diagram", "my.pictures/diagram.png"},
-        {"over an existing file", "old.png", "old.png"},
+        {"no extension: .png added", "diagram", "diagram.png", png},
+        {"with .png", "set.png", "set.png", png},
+        {"a dot only in the folder", "my.pictures/diagram", "my.pictures/diagram.png", png},
+        {"over an existing file", "old.png", "old.png", png},
+        {"jpeg", "photo.jpg", "photo.jpg", "\xff\xd8\xff"},
+        {"bmp, any case", "plain.BMP", "plain.BMP", "BM"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -184,18 +188,21 @@ TEST_F(PictureMenu, SaveWritesThePictureAsPng) {
         EXPECT_FALSE(box.Seen());
         const std::string file = (temp.path() / row.written).string();
         std::ifstream in(file, std::ios::binary);
-        std::string signature(8, '\0');
-        in.read(signature.data(), 8);
-        EXPECT_EQ(signature, "\x89PNG\r\n\x1a\n");
+        std::string signature(row.magic.size(), '\0');
+        in.read(signature.data(), static_cast<std::streamsize>(signature.size()));
+        EXPECT_EQ(signature, row.magic);
         const QImage saved(QString::fromStdString(file));
         EXPECT_EQ(saved.size(), QSize(400, 400));
-        EXPECT_EQ(DifferentPixels(saved, expected), 0);
+        // JPEG is lossy; how close it comes is the writer's test.
+        if (row.magic != "\xff\xd8\xff") {
+            EXPECT_EQ(DifferentPixels(saved, expected), 0);
+        }
     }
     // Nothing but the chosen files, no leftovers of the atomic write.
     auto files = FilesIn(temp.path());
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{"diagram.png", "my.pictures/diagram.png", "old.png",
-                                               "set.png"}));
+                                               "photo.jpg", "plain.BMP", "set.png"}));
 }
 
 TEST_F(PictureMenu, SaveCancelledWritesNothing) {
@@ -210,24 +217,37 @@ TEST_F(PictureMenu, SaveCancelledWritesNothing) {
 TEST_F(PictureMenu, SaveFailureIsShownInABox) {
     Draw();
     const rivo::testing::TempDirectory temp;
-    const QString typed = QString::fromStdString((temp.path() / "missing" / "diagram").string());
-    w.ChooseSaveFile = [&] { return typed; };
-    ModalBoxWatcher watcher;
-    Trigger(w, "savePictureAction");
-    const auto box = watcher.Wait();
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->caption, "K.O.B. Rivo");
-    EXPECT_EQ(box->icon, QMessageBox::Critical);
-    EXPECT_EQ(box->buttons, 1);
-    EXPECT_TRUE(box->ok);
-    EXPECT_TRUE(box->text.startsWith("Cannot save the picture to " + typed + ".png: "))
-        << box->text.toStdString();
-    EXPECT_TRUE(box->text.endsWith(".")) << box->text.toStdString();
+    const auto typed = [&](const char* name) {
+        return QString::fromStdString((temp.path() / name).string());
+    };
+    const struct {
+        QString typed;
+        QString says;  // the box's text
+    } rows[] = {
+        {typed("missing/diagram"), "Cannot save the picture to " + typed("missing/diagram.png") +
+                                       ": cannot create a file in its folder: "},
+        {typed("diagram.xyz"), "Cannot save the picture to " + typed("diagram.xyz") +
+                                   ": the name must end in .png, .jpg, .jpeg or .bmp."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed.toStdString());
+        w.ChooseSaveFile = [&] { return row.typed; };
+        ModalBoxWatcher watcher;
+        Trigger(w, "savePictureAction");
+        const auto box = watcher.Wait();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->caption, "K.O.B. Rivo");
+        EXPECT_EQ(box->icon, QMessageBox::Critical);
+        EXPECT_EQ(box->buttons, 1);
+        EXPECT_TRUE(box->ok);
+        EXPECT_TRUE(box->text.startsWith(row.says)) << box->text.toStdString();
+        EXPECT_TRUE(box->text.endsWith(".")) << box->text.toStdString();
+    }
     EXPECT_TRUE(FilesIn(temp.path()).empty());
     EXPECT_EQ(ShownPicture(w), PaintDiagram(DiagramSize::kThree, "246"));
 }
 
-// Unless replaced, the file is asked for with a save dialog for PNG pictures.
+// Unless replaced, the file is asked for with a save dialog for the picture formats.
 TEST_F(PictureMenu, AsksWithASaveDialog) {
     std::optional<QFileDialog::AcceptMode> mode;
     QString suffix;
@@ -246,7 +266,8 @@ TEST_F(PictureMenu, AsksWithASaveDialog) {
     ASSERT_TRUE(mode);
     EXPECT_EQ(*mode, QFileDialog::AcceptSave);
     EXPECT_EQ(suffix, "png");
-    EXPECT_EQ(filters, QStringList({"PNG pictures (*.png)"}));
+    EXPECT_EQ(filters, QStringList({"PNG pictures (*.png)", "JPEG pictures (*.jpg *.jpeg)",
+                                    "BMP pictures (*.bmp)"}));
 }
 
 }  // namespace

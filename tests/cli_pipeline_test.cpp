@@ -104,6 +104,17 @@ TEST(CliPipeline, PipelineErrorsLeaveNoOutputBehind) {
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
+TEST(CliPipeline, AFailedWriteOfStandardOutputExitsWithStatusOne) {
+    if (!std::filesystem::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    const std::vector<std::vector<std::string>> cases = {{"listing", "a*b"}, {"--help"}};
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args[0]);
+        const auto r = RunProcess(kCli, args, "", "/dev/full");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "rivo-cli: cannot write standard output: No space left on device\n");
+    }
+}
+
 TEST(CliPipeline, UsageErrors) {
     const std::vector<std::vector<std::string>> cases = {
         {"regions", "6", "a"},

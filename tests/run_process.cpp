@@ -39,7 +39,7 @@ struct TempFile {
 }  // namespace
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input) {
+                         const std::string& input, const std::string& outputFile) {
     TempFile in, out, err;
     {
         std::ofstream f(in.path, std::ios::binary);
@@ -48,7 +48,11 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, in.path.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.path.c_str(), O_WRONLY | O_TRUNC, 0);
+    if (outputFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, out.path.c_str(), O_WRONLY | O_TRUNC, 0);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY, 0);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, err.path.c_str(), O_WRONLY | O_TRUNC, 0);
     std::vector<char*> argv;
     std::vector<std::string> words{program};

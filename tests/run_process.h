@@ -12,7 +12,8 @@ struct ProcessResult {
     std::string err;
 };
 
+// With an `outputFile`, standard output goes there (e.g. "/dev/full") instead of into `out`.
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input = {});
+                         const std::string& input = {}, const std::string& outputFile = {});
 
 }  // namespace rivo::testing

@@ -1,0 +1,22 @@
+// Replacing a file whole or not at all: what a picture writer needs of the file system.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rivo::diagram {
+
+// Why a write failed, in words for the user (the system's text for an error, such as "No space
+// left on device"); nothing when it succeeded.
+using WriteFailure = std::optional<std::string>;
+
+// Replaces `file` with `bytes`, or leaves it as it was. The bytes go to a new file beside it,
+// every write checked and synced, which is then renamed over `file`; a folder that does not
+// allow a new file is a failure, never a write in place. A replaced file keeps its permissions.
+// A link to a regular file replaces the file it points to, and the link stays; anything else
+// that exists and is not a regular file (a folder, a device, a pipe) is refused untouched.
+// A file-size limit makes the write fail instead of ending the process (SIGXFSZ is ignored).
+WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes);
+
+}  // namespace rivo::diagram
