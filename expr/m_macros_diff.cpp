@@ -224,7 +224,9 @@ void Rebuild(TreeContainer& tree, NodeId node, const RebuildRule& rule,
     const NodeId v = rule.shape.usesV || rule.consumed == 2 ? tree.Child(node, 1) : kNoNode;
     std::string exponent;
     if (rule.shape.usesExponent) {
-        exponent = FormatNumber(ParseNumber(tree.Label(v)) - 1.0L);
+        const long double lowered = ParseNumber(tree.Label(v)) - 1.0L;
+        tree.ChargeWork(FormatWork(lowered));
+        exponent = FormatNumber(lowered);
     }
 
     const auto& pieces = rule.shape.pieces;
