@@ -59,34 +59,26 @@ Digits RoundedDigits(long double magnitude) {
 
 std::string ExactFormattedNumber(long double value) {
     if (value == 0) return "0";
-    const char separator = expr::DecimalSeparator();
+    const std::string separator(1, expr::DecimalSeparator());
+    const std::string sign = value < 0 ? "-" : "";
     const auto [digits, exponent] = RoundedDigits(std::fabs(value));
-    const auto count = static_cast<std::int64_t>(digits.size());
-    std::string out = value < 0 ? "-" : "";
     if (exponent >= -3 && exponent <= kDigits) {
+        // The digits set against the decimal point, with zeros where they fall short.
+        std::string whole = "0";
+        std::string fraction = digits;
         if (exponent <= 0) {
-            out += '0';
-            out += separator;
-            out.append(static_cast<std::size_t>(-exponent), '0');
-            out += digits;
-        } else if (count <= exponent) {
-            out += digits;
-            out.append(static_cast<std::size_t>(exponent - count), '0');
+            fraction.insert(0, static_cast<std::size_t>(-exponent), '0');
         } else {
-            out.append(digits, 0, static_cast<std::size_t>(exponent));
-            out += separator;
-            out.append(digits, static_cast<std::size_t>(exponent));
+            const auto point = static_cast<std::size_t>(exponent);
+            if (fraction.size() < point) fraction.resize(point, '0');
+            whole = fraction.substr(0, point);
+            fraction.erase(0, point);
         }
-        return out;
+        return sign + whole + (fraction.empty() ? "" : separator + fraction);
     }
-    out += digits[0];
-    if (count > 1) {
-        out += separator;
-        out.append(digits, 1);
-    }
-    out += 'E';
-    out += std::to_string(exponent - 1);
-    return out;
+    const std::string mantissa =
+        digits.size() == 1 ? digits : digits.substr(0, 1) + separator + digits.substr(1);
+    return sign + mantissa + "E" + std::to_string(exponent - 1);
 }
 
 }  // namespace rivo::testing

@@ -85,6 +85,13 @@ TEST(FormatNumber, AgreesWithTheWholeExactExpansion) {
         const auto significand = static_cast<long double>(rng() | std::uint64_t{1} << 63);
         values.push_back(std::ldexp(significand, static_cast<int>(uniform(-16508, 16320))));
     }
+    // Around the fixed notation, whole numbers included.
+    for (int i = 0; i < 1000; ++i) {
+        const long double near =
+            std::pow(10.0L, std::uniform_real_distribution<long double>(-6, 18)(rng));
+        values.push_back(near);
+        values.push_back(std::trunc(near));
+    }
     // The extended values nearest to a rounding boundary d1...d15 5 x 10^q, and their
     // neighbours: a 16th digit of 5 followed by zeros or nines, or a 4 followed by nines.
     for (int i = 0; i < 400; ++i) {
