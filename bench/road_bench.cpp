@@ -1,6 +1,7 @@
 // The whole road, text to painted five-circle picture, on texts of the largest accepted size
-// (1 MiB) of many shapes. Each must end, with a picture or a pipeline error, within 2 s and
-// 256 MB. Run one shape per process to read its own peak resident set:
+// (1 MiB) of many shapes, and a few short texts that cost as much. Each must end, with a picture or
+// a pipeline error, within 2 s and 256 MB. Run one shape per process to read its own peak resident
+// set:
 //   road_bench --benchmark_filter='^Road/left_chain/'
 #include <benchmark/benchmark.h>
 
@@ -54,7 +55,14 @@ void BM_Road(benchmark::State& state, TextShape shape) {
 // The names are built from tables, so the benchmarks register themselves before main.
 [[maybe_unused]] const bool kRegistered = [] {
     for (const TextShape shape : rivo::testing::kRoadShapes) {
-        const std::string name = "Road/" + std::string(rivo::testing::ShapeName(shape)) + "/1MiB";
+        // The size in the name is the text's own: a few shapes are short fixed texts.
+        const std::size_t bytes =
+            rivo::testing::ShapedText(shape, rivo::expr::kMaxExpressionBytes).size();
+        const std::string size = bytes == rivo::expr::kMaxExpressionBytes
+                                     ? std::string("1MiB")
+                                     : std::to_string(bytes) + "B";
+        const std::string name =
+            "Road/" + std::string(rivo::testing::ShapeName(shape)) + "/" + size;
         benchmark::RegisterBenchmark(name.c_str(), BM_Road, shape)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1);

@@ -199,17 +199,18 @@ const std::unordered_map<std::string_view, std::vector<const RebuildRule*>>& Rul
 }
 
 // Rule 1: f_n -> f_(n+1). A rest that is no number leaves the label alone; one that is a
-// number but no 32-bit integer is an error, and so is an order that would pass 2147483647.
+// number but no 32-bit integer is an error. An order of 2147483647 is a valid integer whose
+// successor is not: the 32-bit addition overflows.
 std::string NextDerivativeOrder(const std::string& label) {
     const std::string rest = label.substr(2);
     std::int32_t order = 0;
     const char* first = rest.data();
     const char* last = rest.data() + rest.size();
     const auto [end, error] = std::from_chars(first, last, order);
-    if (rest.empty() || error != std::errc() || end != last ||
-        order == std::numeric_limits<std::int32_t>::max()) {
+    if (rest.empty() || error != std::errc() || end != last) {
         throw PipelineError("'" + rest + "' is not a valid integer value");
     }
+    if (order == std::numeric_limits<std::int32_t>::max()) throw PipelineError("Integer overflow");
     return "f_" + std::to_string(order + 1);
 }
 
@@ -223,7 +224,9 @@ void Rebuild(TreeContainer& tree, NodeId node, const RebuildRule& rule,
     const NodeId v = rule.shape.usesV || rule.consumed == 2 ? tree.Child(node, 1) : kNoNode;
     std::string exponent;
     if (rule.shape.usesExponent) {
-        exponent = FormatNumber(ParseNumber(tree.Label(v)) - 1.0L);
+        const long double lowered = ParseNumber(tree.Label(v)) - 1.0L;
+        tree.ChargeWork(FormatWork(lowered));
+        exponent = FormatNumber(lowered);
     }
 
     const auto& pieces = rule.shape.pieces;

@@ -42,6 +42,12 @@ long double Value(const Tree& t, NodeId n) {
     return ParseNumber(t.Label(n));
 }
 
+// fmt(value), its cost charged to the run: a value far from 1 takes up to a hundred steps.
+std::string Formatted(Tree& t, long double value) {
+    t.ChargeWork(FormatWork(value));
+    return FormatNumber(value);
+}
+
 using Binary = long double (*)(long double, long double);
 using Unary = long double (*)(long double);
 
@@ -55,7 +61,7 @@ void FoldTwo(Tree& t, NodeId n, Binary op) {
     const long double b = Value(t, r);
     t.Delete(r);
     t.Delete(l);
-    t.SetLabel(n, FormatNumber(op(a, b)));
+    t.SetLabel(n, Formatted(t, op(a, b)));
 }
 
 // Leaf fmt(f(v(L))) for the one-argument functions, in the same order.
@@ -63,7 +69,7 @@ void FoldOne(Tree& t, NodeId n, Unary f) {
     const NodeId l = L(t, n);
     const long double a = Value(t, l);
     t.Delete(l);
-    t.SetLabel(n, FormatNumber(f(a)));
+    t.SetLabel(n, Formatted(t, f(a)));
 }
 
 long double Square(long double a) {
@@ -86,7 +92,7 @@ void GatherIntoOuter(Tree& t, NodeId n, int outerSide, int innerNumber) {
     const NodeId number = t.Child(inner, innerNumber);
     const long double a = Value(t, outer);
     const long double b = Value(t, number);
-    t.SetLabel(outer, FormatNumber(Product(a, b)));
+    t.SetLabel(outer, Formatted(t, Product(a, b)));
     t.Delete(number);
     ReplaceWithSubtree(t, L(t, inner), inner);
 }
@@ -101,7 +107,7 @@ void GatherIntoLeft(Tree& t, NodeId n, int leftNumber, int rightNumber) {
     const long double right = Value(t, t.Child(r, rightNumber));
     const long double product = Product(left, right);
     ReplaceWithSubtree(t, t.Child(r, 1 - rightNumber), r);
-    t.SetLabel(a, FormatNumber(product));
+    t.SetLabel(a, Formatted(t, product));
 }
 
 // "/"("1", "sqr @F"(X)) -> "sqr @F"("/"("1", X)), and with `negated`

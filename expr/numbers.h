@@ -5,6 +5,7 @@
 // thread, and the window, rivo-cli and the tests set it before a run and never during one.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,11 @@ long double ParseNumber(std::string_view label);
 // DecimalSeparator(). Zero, also a negative zero, is "0". (No arithmetic below yields an
 // infinity or a NaN; they would be written "INF", "-INF" and "NAN".)
 std::string FormatNumber(long double value);
+
+// What FormatNumber(value) costs, in the work steps of the tree's budget (a step is some
+// 20 ns): one near 1, up to 33 for a value near either end of the extended range, whose
+// leading digits come from exact integers of up to some 28,000 bits.
+std::size_t FormatWork(long double value);
 
 // Arithmetic in the 80-bit extended format. The floating-point faults are found by testing the
 // operands and results, never by trapping, and raised as PipelineError with these texts:

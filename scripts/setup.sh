@@ -7,6 +7,8 @@ RIVO_PACKAGES=(
     # build
     g++ cmake ninja-build pkg-config
     qt6-base-dev
+    # exact digits of the formatted numbers
+    libgmp-dev
     # the window's display check talks to the X server before Qt starts
     libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev

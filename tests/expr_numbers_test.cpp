@@ -3,10 +3,16 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <iomanip>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "expr/error.h"
 #include "expr/numbers.h"
+#include "tests/exact_number_format.h"
 #include "tests/separator_scope.h"
 
 namespace {
@@ -64,6 +70,61 @@ TEST(FormatNumber, GeneralFormatWithFifteenDigits) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FormatNumber(c.value), c.text);
+    }
+}
+
+TEST(FormatNumber, AgreesWithTheWholeExactExpansion) {
+    SeparatorScope dot('.');
+    std::mt19937_64 rng(15);
+    const auto uniform = [&](std::int64_t low, std::int64_t high) {
+        return std::uniform_int_distribution<std::int64_t>(low, high)(rng);
+    };
+    std::vector<long double> values;
+    // Any significand over the whole exponent range, subnormals and underflow to 0 included.
+    for (int i = 0; i < 2000; ++i) {
+        const auto significand = static_cast<long double>(rng() | std::uint64_t{1} << 63);
+        values.push_back(std::ldexp(significand, static_cast<int>(uniform(-16508, 16320))));
+    }
+    // Around the fixed notation, whole numbers included.
+    for (int i = 0; i < 1000; ++i) {
+        const long double near =
+            std::pow(10.0L, std::uniform_real_distribution<long double>(-6, 18)(rng));
+        values.push_back(near);
+        values.push_back(std::trunc(near));
+    }
+    // The extended values nearest to a rounding boundary d1...d15 5 x 10^q, and their
+    // neighbours: a 16th digit of 5 followed by zeros or nines, or a 4 followed by nines.
+    for (int i = 0; i < 400; ++i) {
+        const std::string boundary =
+            std::to_string(uniform(100'000'000'000'000, 999'999'999'999'999)) + "5e" +
+            std::to_string(uniform(-4966, 4916));
+        long double near = std::strtold(boundary.c_str(), nullptr);
+        near = std::nextafter(std::nextafter(near, 0.0L), 0.0L);
+        for (int step = 0; step < 5; ++step, near = std::nextafter(near, LDBL_MAX))
+            values.push_back(near);
+    }
+    // Exact ties: 16-digit whole numbers ending in 5, also times 10 to 1000, and c * 2^-q,
+    // which is (c * 5^q) * 10^-q with 16 digits ending in 5.
+    constexpr std::int64_t kLow = 1'000'000'000'000'000;
+    for (int i = 0; i < 500; ++i) {
+        const auto whole = static_cast<std::uint64_t>(uniform(kLow / 10, kLow - 1) * 10 + 5);
+        values.push_back(static_cast<long double>(whole));
+        for (std::uint64_t scale = 10; scale <= 1000; scale *= 10)
+            values.push_back(static_cast<long double>(whole * scale));
+        std::int64_t power = 1;
+        for (int q = 1; q <= 22; ++q) {
+            power *= 5;
+            const std::int64_t c = uniform((kLow + power - 1) / power, (10 * kLow - 1) / power) | 1;
+            if (c * power < 10 * kLow)
+                values.push_back(std::ldexp(static_cast<long double>(c), -q));
+        }
+    }
+    // The exact expansion of an extreme value takes the reference a millisecond, so each value
+    // is tried with one sign, the two signs in turn.
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const long double value = i % 2 == 0 ? values[i] : -values[i];
+        ASSERT_EQ(FormatNumber(value), rivo::testing::ExactFormattedNumber(value))
+            << std::setprecision(21) << value;
     }
 }
 

@@ -230,6 +230,33 @@ TEST(SimplifyTree, DeepAndWideInputs) {
     EXPECT_EQ(lifted.rfind(R"~("f @F"("1", "1", )~", 0), 0u);
 }
 
+TEST(SimplifyTree, FormattingFarFromOneCountsAgainstTheWorkBudget) {
+    // The digits of e^-11390, near the bottom of the extended range, take far longer to find
+    // than those of e^-1; a budget that a thousand of the second fit in must stop the first.
+    const auto sum = [](const std::string& term) {
+        std::string text = term;
+        for (int i = 1; i < 1000; ++i)
+            text += "+" + term;
+        return text;
+    };
+    const auto run = [](const std::string& text, std::size_t workBudget) {
+        TreeContainer tree(kNodeBudget, kLabelByteBudget, workBudget);
+        const NodeId root = tree.AddFirstTopLevel("");
+        ParseExpression(text, tree, root);
+        SimplifyTree(tree, root);
+        return tree.WorkDone();
+    };
+    SeparatorScope dot('.');
+    const std::size_t budget = 2 * run(sum("exp(-1)"), kWorkBudget);
+    EXPECT_EQ(run(sum("exp(-1)"), budget), budget / 2);
+    try {
+        run(sum("exp(-11390)"), budget);
+        ADD_FAILURE() << "within " << budget << " steps";
+    } catch (const PipelineError& e) {
+        EXPECT_STREQ(e.what(), kTooLargeMessage);
+    }
+}
+
 TEST(ReplaceWithSubtree, RelinksFromBelowAndFromElsewhere) {
     TreeContainer tree;
     const NodeId root = tree.AddFirstTopLevel("root");

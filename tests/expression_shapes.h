@@ -25,6 +25,11 @@ enum class TextShape {
     kSums,                 // 1+1+1+...: numbers folded at every level
     kDiffsAroundWideCall,  // diff(diff(...f(a;a;...;a)...;x);x): a wide derivative, nested
     kNestedDiffs,          // diff(neg(diff(neg(...x...);x));x): every level reworks the rest
+    kExpSums,              // exp(-11390)+exp(-11390)+...: a fold of the smallest magnitudes
+    // Eight nested derivatives of a product with exp(-11390), each a fixed text of its own
+    // length (81 and 91 bytes): the copies multiply, and every one is folded and formatted.
+    kDiffsOfCubeTimesExp,
+    kDiffsOfSquareTimesExps,
 };
 
 inline constexpr TextShape kRoadShapes[] = {
@@ -43,6 +48,9 @@ inline constexpr TextShape kRoadShapes[] = {
     TextShape::kSums,
     TextShape::kDiffsAroundWideCall,
     TextShape::kNestedDiffs,
+    TextShape::kExpSums,
+    TextShape::kDiffsOfCubeTimesExp,
+    TextShape::kDiffsOfSquareTimesExps,
 };
 
 inline std::string_view ShapeName(TextShape shape) {
@@ -77,6 +85,12 @@ inline std::string_view ShapeName(TextShape shape) {
             return "diffs_around_wide_call";
         case TextShape::kNestedDiffs:
             return "nested_diffs";
+        case TextShape::kExpSums:
+            return "exp_sums";
+        case TextShape::kDiffsOfCubeTimesExp:
+            return "diffs_of_cube_times_exp";
+        case TextShape::kDiffsOfSquareTimesExps:
+            return "diffs_of_square_times_exps";
     }
     return "?";
 }
@@ -112,9 +126,21 @@ inline std::string Chain(std::string first, std::string_view piece, std::size_t 
     return text;
 }
 
+// Eight diff( around `expression`, each closed by ";x)".
+inline std::string EightDiffs(std::string_view expression) {
+    std::string text;
+    for (int i = 0; i < 8; ++i)
+        text += "diff(";
+    text += expression;
+    for (int i = 0; i < 8; ++i)
+        text += ";x)";
+    return text;
+}
+
 }  // namespace detail
 
-// A text of the shape, exactly `bytes` long (at least 16).
+// A text of the shape, exactly `bytes` long (at least 16); the shapes of a fixed text have
+// their own length whatever `bytes` asks.
 inline std::string ShapedText(TextShape shape, std::size_t bytes) {
     switch (shape) {
         case TextShape::kLeftChain:
@@ -160,6 +186,20 @@ inline std::string ShapedText(TextShape shape, std::size_t bytes) {
         }
         case TextShape::kNestedDiffs:
             return detail::Nest("diff(neg(", "x", ");x)", bytes);
+        case TextShape::kExpSums: {
+            // The last term's number takes the bytes left over as leading zeros.
+            constexpr std::string_view kTerm = "exp(-11390)";
+            std::string text(kTerm);
+            text.reserve(bytes);
+            while (text.size() + 1 + kTerm.size() <= bytes)
+                (text += '+') += kTerm;
+            text.insert(text.size() - 6, bytes - text.size(), '0');
+            return text;
+        }
+        case TextShape::kDiffsOfCubeTimesExp:
+            return detail::EightDiffs("x*x*x*exp(-11390)");
+        case TextShape::kDiffsOfSquareTimesExps:
+            return detail::EightDiffs("x*x*exp(-11390)*exp(-11390)");
     }
     return {};
 }

@@ -46,6 +46,7 @@ TEST(PipelineLimits, EveryShapeOfTheLargestSizeEnds) {
     struct Case {
         TextShape shape;
         const char* outcome;
+        std::size_t bytes = kMaxExpressionBytes;  // short for the shapes of a fixed text
     };
     const Case cases[] = {
         {TextShape::kLeftChain, "ABCDEFGHIJKLMNOPQRSTU"},  // a+b+c+d+e: every region
@@ -65,11 +66,16 @@ TEST(PipelineLimits, EveryShapeOfTheLargestSizeEnds) {
         {TextShape::kDiffsAroundWideCall, "ABCDEFGHIJK"},  // "f @F" and a quarter million a
         // quadratic work, cut off by the work budget
         {TextShape::kNestedDiffs, "error: Expression is too large"},
+        // Folds and derivatives full of values near the bottom of the extended range, each
+        // formatted: a sum of terms that are no numbers, and eighth derivatives that are 0.
+        {TextShape::kExpSums, ""},
+        {TextShape::kDiffsOfCubeTimesExp, "", 81},
+        {TextShape::kDiffsOfSquareTimesExps, "", 91},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(rivo::testing::ShapeName(c.shape)));
         const std::string text = ShapedText(c.shape, kMaxExpressionBytes);
-        ASSERT_EQ(text.size(), kMaxExpressionBytes);
+        ASSERT_EQ(text.size(), c.bytes);
         Window window;
         EXPECT_EQ(window.Draw(text), c.outcome);
     }
