@@ -22,13 +22,14 @@ void PrintUsage(std::ostream& out) {
         out << "  " << head << " " << c.summary << '\n';
     }
     out << "\noptions:\n"
-           "  --separator C              decimal separator of numbers (default: the locale's)\n"
+           "  --separator C              decimal separator of numbers, \".\" or \",\"\n"
+           "                             (default: the locale's)\n"
            "  -o FILE                    output picture (PNG, or BMP when FILE ends in .bmp)\n"
            "  --key                      with regions: one line per region and its circles\n"
            "  --help                     this text\n"
            "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
            "(an expression may begin with \"-\"). An EXPR of \"-\" reads standard input, one\n"
-           "trailing newline removed.\n"
+           "trailing newline removed. An EXPR over 1 MiB is refused.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2.\n";
 }
 
@@ -79,6 +80,9 @@ int main(int argc, char** argv) {
         return status;
     } catch (const rivo::cli::UsageError& e) {
         return UsageFailure(e.reason);
+    } catch (const rivo::cli::InputError& e) {
+        std::cerr << "rivo-cli: " << e.reason << '\n';
+        return 1;
     } catch (const rivo::expr::PipelineError& e) {
         std::cerr << rivo::expr::WithFullStop(e.what()) << '\n';
         return 1;
