@@ -35,8 +35,11 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
             throw UsageError{"unknown option " + word};
         }
     }
-    if (args.separator && args.separator->size() != 1) {
-        throw UsageError{"the decimal separator must be a single character"};
+    // Only these two: the number test of the passes knows no other separator, and any other
+    // byte is either part of a number or an operator already, or makes numbers that the passes
+    // write but cannot read back.
+    if (args.separator && *args.separator != "." && *args.separator != ",") {
+        throw UsageError{"the decimal separator must be \".\" or \",\""};
     }
     if (args.output && args.output->empty()) throw UsageError{"the output file name is empty"};
     if (!positional.empty()) {

@@ -1,15 +1,20 @@
 #include "cli/commands.h"
 
+#include <unistd.h>
+
 #include <QImage>
+#include <algorithm>
+#include <cerrno>
 #include <iostream>
-#include <iterator>
 #include <ostream>
+#include <system_error>
 
 #include "diagram/diagram_size.h"
 #include "diagram/draw.h"
 #include "diagram/evaluator.h"
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
+#include "diagram/templates/seed_tables.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
 #include "expr/tree.h"
@@ -18,7 +23,15 @@ namespace rivo::cli {
 
 namespace {
 
-void WriteLines(std::ostream& out, const std::vector<std::string>& lines) {
+// Writes the lines, each with its newline, once the run's budget has paid for them: main
+// collects standard output in a string stream and copies it out when the run has succeeded, so
+// the stream (which doubles as it grows) and that copy can hold the text three times over.
+void WriteLines(expr::TreeContainer& budget, std::ostream& out,
+                std::span<const std::string> lines) {
+    std::size_t bytes = 0;
+    for (const auto& line : lines)
+        bytes += line.size() + 1;
+    budget.ChargeMemory(3 * bytes);
     for (const auto& line : lines)
         out << line << '\n';
 }
@@ -29,7 +42,7 @@ int RunParse(const Arguments& args, std::ostream& out) {
     expr::TreeContainer tree;
     const expr::NodeId root = tree.AddFirstTopLevel("");
     expr::ParseExpression(text, tree, root);
-    WriteLines(out, expr::FormatForest(tree));
+    WriteLines(tree, out, expr::FormatForest(tree, &tree));
     return 0;
 }
 
@@ -58,10 +71,28 @@ int WritePicture(const QImage& picture, const std::string& file) {
     return 0;
 }
 
+// The region set of a paint operand: every byte a code of the size's diagram, in any order and
+// repeated at will. A byte that is no code would paint nothing, which is the bare template
+// passed off as the picture asked for.
+void CheckRegionCodes(diagram::DiagramSize size, const std::string& regions) {
+    std::string foreign;
+    for (const char code : regions) {
+        if (diagram::FindSeed(size, code) == nullptr && foreign.find(code) == std::string::npos) {
+            foreign += code;
+        }
+    }
+    if (foreign.empty()) return;
+    const auto table = diagram::SeedTable(size);
+    throw UsageError{"REGIONS holds codes that " + std::to_string(diagram::CircleCount(size)) +
+                     " circles do not have: " + expr::QuoteLabel(foreign) + " (theirs are " +
+                     table.front().code + " to " + table.back().code + ")"};
+}
+
 // paint N REGIONS -o FILE: the region set as given, painted over the N-circle template.
 int RunPaint(const Arguments& args, std::ostream&) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     const std::string& file = OutputFile(args, "paint");
+    CheckRegionCodes(size, args.operands[1]);
     return WritePicture(diagram::PaintDiagram(size, args.operands[1]), file);
 }
 
@@ -69,14 +100,15 @@ int RunPaint(const Arguments& args, std::ostream&) {
 int RunTree(const Arguments& args, std::ostream& out) {
     expr::TreeContainer tree;
     expr::BuildTree(ReadExpression(args.operands[0]), tree);
-    out << expr::FormatSubtree(tree, tree.FirstTopLevel()) << '\n';
+    const std::string line = expr::FormatSubtree(tree, tree.FirstTopLevel(), &tree);
+    WriteLines(tree, out, {&line, 1});
     return 0;
 }
 
 // listing EXPR: the prefix listing, one line each, the bytes exactly.
 int RunListing(const Arguments& args, std::ostream& out) {
     expr::TreeContainer tree;
-    WriteLines(out, expr::BuildListing(ReadExpression(args.operands[0]), tree));
+    WriteLines(tree, out, expr::BuildListing(ReadExpression(args.operands[0]), tree));
     return 0;
 }
 
@@ -138,9 +170,31 @@ std::span<const Command> Commands() {
 }
 
 std::string ReadExpression(const std::string& operand) {
-    if (operand != "-") return operand;
-    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    if (operand != "-") {
+        expr::CheckExpressionSize(operand);
+        return operand;
+    }
+    // Standard input is read up to the longest text it may hold and one byte more, which is
+    // enough to refuse it: an endless stream is never read to its end. The byte after a text of
+    // the largest size is a newline when the text ends with one; only then is one more byte
+    // read, to tell whether that newline ends the input.
+    std::string text;
+    std::size_t wanted = expr::kMaxExpressionBytes + 1;
+    char buffer[1 << 16];
+    while (text.size() < wanted) {
+        const ssize_t got =
+            ::read(STDIN_FILENO, buffer, std::min(sizeof buffer, wanted - text.size()));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            throw InputError{"cannot read standard input: " +
+                             std::error_code(errno, std::generic_category()).message()};
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+        if (text.size() == expr::kMaxExpressionBytes + 1 && text.back() == '\n') ++wanted;
+    }
     if (!text.empty() && text.back() == '\n') text.pop_back();
+    expr::CheckExpressionSize(text);
     return text;
 }
 

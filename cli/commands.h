@@ -21,7 +21,14 @@ struct Command {
 
 std::span<const Command> Commands();
 
+// Thrown when an operand's source cannot be read; the reason names the source and the cause.
+struct InputError {
+    std::string reason;
+};
+
 // An EXPR operand: the text itself, or standard input for "-" (one trailing newline removed).
+// A text over the size limit is refused with "Expression is too large" as soon as that is
+// known, before the rest of standard input is read; a failed read throws InputError.
 std::string ReadExpression(const std::string& operand);
 
 }  // namespace rivo::cli

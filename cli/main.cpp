@@ -28,7 +28,8 @@ void PrintUsage(std::ostream& out) {
         out << "  " << head << " " << c.summary << '\n';
     }
     out << "\noptions:\n"
-           "  --separator C              decimal separator of numbers (default: the locale's)\n"
+           "  --separator C              decimal separator of numbers, \".\" or \",\"\n"
+           "                             (default: the locale's)\n"
            "  -o FILE                    output picture, in the format its extension names:\n"
            "                             "
         << rivo::diagram::PictureExtensionList()
@@ -37,7 +38,7 @@ void PrintUsage(std::ostream& out) {
            "  --help                     this text\n"
            "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
            "(an expression may begin with \"-\"). An EXPR of \"-\" reads standard input, one\n"
-           "trailing newline removed.\n"
+           "trailing newline removed. An EXPR over 1 MiB is refused.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2.\n";
 }
 
@@ -68,8 +69,16 @@ int WriteStandardOutput(std::string_view text, int status) {
     return status == 0 ? 1 : status;
 }
 
-// What goes to standard output is left in `out`, and only by a run that succeeds.
-int Run(int argc, char** argv, std::ostream& out) {
+// What goes to standard output is left in `out`; a run that fails leaves nothing there.
+int RunCommand(int argc, char** argv, std::ostringstream& out);
+
+int Run(int argc, char** argv, std::ostringstream& out) {
+    const int status = RunCommand(argc, argv, out);
+    if (status != 0) out.str({});
+    return status;
+}
+
+int RunCommand(int argc, char** argv, std::ostringstream& out) {
     std::vector<std::string> words(argv + 1, argv + argc);
     rivo::cli::Arguments args;
     try {
@@ -100,13 +109,13 @@ int Run(int argc, char** argv, std::ostream& out) {
         return UsageFailure(args.command + " takes " + std::string(command->operands));
     }
 
-    std::ostringstream result;
     try {
-        const int status = command->run(args, result);
-        out << result.str();
-        return status;
+        return command->run(args, out);
     } catch (const rivo::cli::UsageError& e) {
         return UsageFailure(e.reason);
+    } catch (const rivo::cli::InputError& e) {
+        std::cerr << "rivo-cli: " << e.reason << '\n';
+        return 1;
     } catch (const rivo::expr::PipelineError& e) {
         std::cerr << rivo::expr::WithFullStop(e.what()) << '\n';
         return 1;

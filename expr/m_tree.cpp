@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "expr/error.h"
@@ -47,21 +46,107 @@ enum OperatorClass {
     kClassCount
 };
 
+// The class of the byte at j, or kClassCount for a byte that splits nothing.
+int ClassAt(std::string_view text, std::size_t j) {
+    const char c = text[j];
+    const char next = j + 1 < text.size() ? text[j + 1] : '\0';
+    const char prev = j > 0 ? text[j - 1] : '\0';
+    switch (c) {
+        case ';':
+            return kSemicolon;
+        case ':':
+            return kColon;
+        case '+':
+        case '-':
+            return kAddSub;
+        case '*':
+        case '/':
+            return kMulDiv;
+        case '^':
+            return kPower;
+        case '<':
+        case '>':
+            return kComparison;
+        case '=':
+            if (next == '=') return kComparison;
+            if (IsOneOf(prev, "=!<>")) return kClassCount;
+            return kAssign;
+        case '!':
+            return next == '=' ? kComparison : kClassCount;
+        default:
+            return kClassCount;
+    }
+}
+
+// One depth-zero candidate of a class: its parenthesis level, bracket sum and position.
+struct IndexEntry {
+    std::int32_t paren;
+    std::int32_t bracket;
+    std::int32_t pos;
+};
+
+// What building the index of a text allocates, found by a pass that allocates nothing, so that
+// the memory budget sees all of it before any of it exists.
+struct IndexPlan {
+    explicit IndexPlan(std::string_view text) : bytes(text.size()) {
+        std::int32_t level = 0;
+        std::size_t open = 0;
+        for (std::size_t j = 0; j < text.size(); ++j) {
+            if (text[j] == '(') {
+                ++level;
+                deepestOpen = std::max(deepestOpen, ++open);
+            } else if (text[j] == ')') {
+                --level;
+                if (open > 0) --open;
+            }
+            lowestLevel = std::min(lowestLevel, level);
+            highestLevel = std::max(highestLevel, level);
+            const int cls = ClassAt(text, j);
+            if (cls != kClassCount) ++entries[static_cast<std::size_t>(cls)];
+        }
+    }
+
+    std::size_t LevelCount() const {
+        return static_cast<std::size_t>(highestLevel - lowestLevel) + 1;
+    }
+    // The arrays the index keeps while the parse runs: three per byte, two per byte and end,
+    // and the entries of the classes.
+    std::size_t KeptBytes() const {
+        std::size_t total = (5 * bytes + 2) * sizeof(std::int32_t);
+        for (const std::size_t count : entries)
+            total += count * sizeof(IndexEntry);
+        return total;
+    }
+    // What the build needs besides, and frees when it is done: the bracket sum of every level
+    // and the stack of unmatched "(".
+    std::size_t ScratchBytes() const { return (LevelCount() + deepestOpen) * sizeof(std::int32_t); }
+
+    std::size_t bytes;
+    std::array<std::size_t, kClassCount> entries{};
+    std::int32_t lowestLevel = 0;
+    std::int32_t highestLevel = 0;
+    std::size_t deepestOpen = 0;
+};
+
 // Depth zero relative to a segment: its parenthesis count equals the count before the segment,
 // and its bracket count (bumped only where that parenthesis count holds) equals the bracket
 // count before it. So a position's (parenthesis level, bracket sum at that level) pair decides
 // for every segment at once, and each class keeps its positions sorted by that pair.
+// Every array is allocated at the size the plan gives, so it holds what the plan counted.
 class TextIndex {
   public:
-    explicit TextIndex(std::string_view text) : text_(text) {
+    TextIndex(std::string_view text, const IndexPlan& plan) : text_(text) {
         const auto n = static_cast<std::int32_t>(text.size());
         paren_.resize(text.size());
         bracket_.resize(text.size());
         match_.assign(text.size(), -1);
         nextOpen_.assign(text.size() + 1, n);
+        for (std::size_t cls = 0; cls < kClassCount; ++cls)
+            classes_[cls].reserve(plan.entries[cls]);
 
-        std::vector<std::int32_t> bracketAtLevel(2 * text.size() + 1, 0);
+        std::vector<std::int32_t> bracketAtLevel(plan.LevelCount(), 0);
         std::vector<std::int32_t> openStack;
+        openStack.reserve(plan.deepestOpen);
         std::int32_t level = 0;
         for (std::int32_t j = 0; j < n; ++j) {
             const char c = At(j);
@@ -75,7 +160,7 @@ class TextIndex {
                     openStack.pop_back();
                 }
             }
-            std::int32_t& sum = bracketAtLevel[Index(level + n)];
+            std::int32_t& sum = bracketAtLevel[Index(level - plan.lowestLevel)];
             if (c == '[') ++sum;
             if (c == ']') --sum;
             paren_[Index(j)] = level;
@@ -102,29 +187,24 @@ class TextIndex {
 
     char At(std::int32_t j) const { return text_[Index(j)]; }
 
-    // Bytes [from, from + count) of the segment's text.
-    std::string TextOf(const Segment& s, std::int32_t from, std::int32_t count) const {
-        if (count <= 0) return {};
-        std::string out;
-        if (s.zeroPrefix && from == 0) {
-            out.reserve(static_cast<std::size_t>(count));
-            out += '0';
+    // Bytes [from, from + count) of the segment's text, then `suffix`, allocated at exactly
+    // that length: the budget charges a label by its length.
+    std::string TextOf(const Segment& s, std::int32_t from, std::int32_t count,
+                       std::string_view suffix = {}) const {
+        count = std::max(count, 0);
+        std::string out(Index(count) + suffix.size(), '\0');
+        auto at = out.begin();
+        if (count > 0 && s.zeroPrefix && from == 0) {
+            *at++ = '0';
             ++from;
             --count;
         }
-        const std::int32_t start = s.begin + from - (s.zeroPrefix ? 1 : 0);
-        out.append(text_.substr(Index(start), Index(count)));
+        if (count > 0) {
+            const std::int32_t start = s.begin + from - (s.zeroPrefix ? 1 : 0);
+            at = std::copy_n(text_.begin() + start, count, at);
+        }
+        std::copy(suffix.begin(), suffix.end(), at);
         return out;
-    }
-
-    // What the index holds, for the memory budget.
-    std::size_t Bytes() const {
-        std::size_t bytes = (paren_.capacity() + bracket_.capacity() + match_.capacity() +
-                             nextOpen_.capacity() + nextSplit_.capacity()) *
-                            sizeof(std::int32_t);
-        for (const auto& entries : classes_)
-            bytes += entries.capacity() * sizeof(Entry);
-        return bytes;
     }
 
     std::int32_t MatchOf(std::int32_t open) const { return match_[Index(open)]; }
@@ -170,11 +250,7 @@ class TextIndex {
     }
 
   private:
-    struct Entry {
-        std::int32_t paren;
-        std::int32_t bracket;
-        std::int32_t pos;
-    };
+    using Entry = IndexEntry;
 
     // A type, not a function, so that the sort and the searches inline it.
     struct KeyLessType {
@@ -205,37 +281,7 @@ class TextIndex {
         return {paren_[Index(s.begin - 1)], bracket_[Index(s.begin - 1)], pos};
     }
 
-    int ClassOf(std::int32_t j) const {
-        const auto n = static_cast<std::int32_t>(text_.size());
-        const char c = At(j);
-        const char next = j + 1 < n ? At(j + 1) : '\0';
-        const char prev = j > 0 ? At(j - 1) : '\0';
-        switch (c) {
-            case ';':
-                return kSemicolon;
-            case ':':
-                return kColon;
-            case '+':
-            case '-':
-                return kAddSub;
-            case '*':
-            case '/':
-                return kMulDiv;
-            case '^':
-                return kPower;
-            case '<':
-            case '>':
-                return kComparison;
-            case '=':
-                if (next == '=') return kComparison;
-                if (IsOneOf(prev, "=!<>")) return kClassCount;
-                return kAssign;
-            case '!':
-                return next == '=' ? kComparison : kClassCount;
-            default:
-                return kClassCount;
-        }
-    }
+    int ClassOf(std::int32_t j) const { return ClassAt(text_, Index(j)); }
 
     std::string_view text_;
     std::vector<std::int32_t> paren_;
@@ -288,21 +334,52 @@ std::string StripOuterParens(std::string_view text) {
     return t;
 }
 
+void CheckExpressionSize(std::string_view text) {
+    if (text.size() > kMaxExpressionBytes) throw PipelineError(kTooLargeMessage);
+}
+
 void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 4)) {
-        throw PipelineError(kTooLargeMessage);
-    }
-    const TextIndex index(text);
-    // The index lives as long as the parse; it counts against the run's memory meanwhile.
-    struct MemoryCharge {
-        TreeContainer& tree;
-        std::size_t bytes;
-        ~MemoryCharge() { tree.ReleaseMemory(bytes); }
+    CheckExpressionSize(text);
+    // What the parse holds besides the tree (the index, the work stack) counts against the
+    // run's memory until it ends; each part is charged before it is allocated.
+    class MemoryCharge {
+      public:
+        explicit MemoryCharge(TreeContainer& tree) : tree_(tree) {}
+        MemoryCharge(const MemoryCharge&) = delete;
+        MemoryCharge& operator=(const MemoryCharge&) = delete;
+        ~MemoryCharge() { tree_.ReleaseMemory(bytes_); }
+        void Add(std::size_t bytes) {
+            tree_.ChargeMemory(bytes);
+            bytes_ += bytes;
+        }
+        void Release(std::size_t bytes) {
+            tree_.ReleaseMemory(bytes);
+            bytes_ -= bytes;
+        }
+
+      private:
+        TreeContainer& tree_;
+        std::size_t bytes_ = 0;
     };
-    tree.ChargeMemory(index.Bytes());
-    const MemoryCharge charge{tree, index.Bytes()};
+    MemoryCharge charge(tree);
+    const IndexPlan plan(text);
+    charge.Add(plan.KeptBytes() + plan.ScratchBytes());
+    const TextIndex index(text, plan);
+    charge.Release(plan.ScratchBytes());
+
+    // The stack of tasks to run doubles as it grows, each time charged first.
     std::vector<Task> work;
-    work.push_back({Segment{false, 0, static_cast<std::int32_t>(text.size())}, node, false});
+    auto push = [&](const Task& task) {
+        if (work.size() == work.capacity()) {
+            const std::size_t capacity = std::max<std::size_t>(16, 2 * work.capacity());
+            charge.Add(capacity * sizeof(Task));
+            const std::size_t old = work.capacity();
+            work.reserve(capacity);
+            charge.Release(old * sizeof(Task));
+        }
+        work.push_back(task);
+    };
+    push({Segment{false, 0, static_cast<std::int32_t>(text.size())}, node, false});
 
     // The label of a text that no split relabels: the text, cut to 23 bytes.
     auto cutLabel = [&index](const Segment& s) {
@@ -343,8 +420,8 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
                                        : -1;
             p != -1) {
             fill(cutLabel(s));
-            work.push_back({Segment{false, p + 1, s.end}, tree.Parent(target), true});
-            work.push_back({Segment{s.zeroPrefix, s.begin, p}, target, false, kColon});
+            push({Segment{false, p + 1, s.end}, tree.Parent(target), true});
+            push({Segment{s.zeroPrefix, s.begin, p}, target, false, kColon});
             continue;
         }
 
@@ -367,8 +444,8 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
             fill(std::string(
                 text.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width))));
             // The right operand follows the last occurrence, the left one ends at it.
-            work.push_back({Segment{false, at + width, s.end}, target, true, cls + 1});
-            work.push_back({Segment{s.zeroPrefix, s.begin, at}, target, true, cls, entry});
+            push({Segment{false, at + width, s.end}, target, true, cls + 1});
+            push({Segment{s.zeroPrefix, s.begin, at}, target, true, cls, entry});
             continue;
         }
 
@@ -376,8 +453,14 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
         // to the byte before the last, whatever that last byte is.
         if (const std::int32_t q = index.NextOpen(s.begin); q < s.end) {
             const std::int32_t nameLength = q - s.begin + (s.zeroPrefix ? 1 : 0);
-            fill(index.TextOf(s, 0, nameLength) + (index.At(q) == '(' ? " @F" : " @A"));
-            work.push_back({Segment{false, q + 1, std::max(q + 1, s.end - 1)}, target, true});
+            // The name is the only label not cut short, as long as the text: charged before
+            // it is made, until the node has taken it over and charged it itself.
+            const std::size_t heap =
+                TreeContainer::StringHeapBytes(static_cast<std::size_t>(nameLength) + 3);
+            charge.Add(heap);
+            fill(index.TextOf(s, 0, nameLength, index.At(q) == '(' ? " @F" : " @A"));
+            charge.Release(heap);
+            push({Segment{false, q + 1, std::max(q + 1, s.end - 1)}, target, true});
             continue;
         }
         fill(cutLabel(s));  // a leaf
@@ -386,27 +469,43 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
 
 namespace {
 
-std::string WithSuffix(const std::string& label, std::string_view suffix) {
-    // Reserved exactly, so a long line holds no more heap than the memory budget counts.
-    std::string line;
-    line.reserve(label.size() + suffix.size());
-    line += label;
-    line += suffix;
+// The kind suffix a label's line gets: " @F", " @N" or none.
+std::string_view KindSuffix(const std::string& label) {
+    if (label.size() >= 3 && label.find(" @F") != std::string::npos) return {};
+    if (IsNumber(label)) return " @N";
+    static constexpr auto kOperatorBytes = [] {
+        std::array<bool, 256> table{};
+        for (const char c : std::string_view("+=-*/><^!&"))
+            table[static_cast<unsigned char>(c)] = true;
+        return table;
+    }();
+    for (const char c : label) {
+        if (kOperatorBytes[static_cast<unsigned char>(c)]) return " @F";
+    }
+    return {};
+}
+
+// The line of a label, allocated at exactly its length, so that a long line holds no more heap
+// than the memory budget counts (a reserve could round the block up).
+std::string LineOf(const std::string& label, std::string_view suffix) {
+    std::string line(label.size() + suffix.size(), '\0');
+    std::copy(suffix.begin(), suffix.end(), std::copy(label.begin(), label.end(), line.begin()));
     return line;
 }
 
-// The pre-order walk of ListSubtree; with a budget, every line counts against its memory. It
-// follows the sibling and parent links instead of keeping a stack: the walk runs while the
-// tree and the growing listing hold the most memory of the whole run.
+// The pre-order walk of ListSubtree; with a budget, every line counts against its memory before
+// it is made. It follows the sibling and parent links instead of keeping a stack: the walk runs
+// while the tree and the growing listing hold the most memory of the whole run.
 void AppendLines(const TreeContainer& tree, NodeId node, Listing& listing, TreeContainer* budget) {
     NodeId current = node;
     while (true) {
-        listing.push_back(AddKindSuffix(tree.Label(current)));
+        const std::string& label = tree.Label(current);
+        const std::string_view suffix = KindSuffix(label);
         if (budget != nullptr) {
-            if (const std::size_t heap = TreeContainer::StringHeapBytes(listing.back().size())) {
-                budget->ChargeMemory(heap);
-            }
+            const std::size_t heap = TreeContainer::StringHeapBytes(label.size() + suffix.size());
+            if (heap != 0) budget->ChargeMemory(heap);
         }
+        listing.push_back(LineOf(label, suffix));
         if (const NodeId first = tree.FirstChild(current); first != kNoNode) {
             current = first;
             continue;
@@ -421,18 +520,7 @@ void AppendLines(const TreeContainer& tree, NodeId node, Listing& listing, TreeC
 }  // namespace
 
 std::string AddKindSuffix(const std::string& label) {
-    if (label.size() >= 3 && label.find(" @F") != std::string::npos) return label;
-    if (IsNumber(label)) return WithSuffix(label, " @N");
-    static constexpr auto kOperatorBytes = [] {
-        std::array<bool, 256> table{};
-        for (const char c : std::string_view("+=-*/><^!&"))
-            table[static_cast<unsigned char>(c)] = true;
-        return table;
-    }();
-    for (const char c : label) {
-        if (kOperatorBytes[static_cast<unsigned char>(c)]) return WithSuffix(label, " @F");
-    }
-    return label;
+    return LineOf(label, KindSuffix(label));
 }
 
 void ListSubtree(const TreeContainer& tree, NodeId node, Listing& listing) {
@@ -447,7 +535,7 @@ std::size_t ListingBytes(const Listing& listing) {
 }
 
 void BuildTree(std::string_view text, TreeContainer& tree) {
-    if (text.size() > kMaxExpressionBytes) throw PipelineError(kTooLargeMessage);
+    CheckExpressionSize(text);
     tree.Clear();
     tree.AddFirstTopLevel("");
     // The root is looked up afresh for every pass; no pass ever replaces it.
@@ -461,6 +549,10 @@ void BuildTree(std::string_view text, TreeContainer& tree) {
 
 Listing BuildListing(std::string_view text, TreeContainer& tree) {
     BuildTree(text, tree);
+    return ListTree(tree);
+}
+
+Listing ListTree(TreeContainer& tree) {
     // The listing is part of the run: it counts against the run's memory as it grows.
     Listing listing;
     tree.ChargeMemory(tree.NodeCount() * sizeof(std::string));

@@ -16,7 +16,8 @@ namespace rivo::expr {
 std::string StripOuterParens(std::string_view text);
 
 // Fills `node`, which already belongs to the tree, from the text: its label, its children and,
-// for a ";" list, further nodes after it at its own level. Every text yields a tree.
+// for a ";" list, further nodes after it at its own level. Every text within the size limit
+// yields a tree.
 void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node);
 
 // The prefix listing: one line per node of the root's subtree, in pre-order.
@@ -24,6 +25,10 @@ using Listing = std::vector<std::string>;
 
 // Texts longer than this are refused at once with "Expression is too large".
 inline constexpr std::size_t kMaxExpressionBytes = std::size_t{1} << 20;
+
+// The one check of that limit, made by every entry point (the parser, the driver, rivo-cli's
+// reading of its operands): throws "Expression is too large" for a longer text.
+void CheckExpressionSize(std::string_view text);
 
 // Runs the pipeline on the text exactly as typed: clears the container, parses into a new root,
 // expands diff calls, simplifies, and lists the root's subtree. The listing is the caller's.
@@ -38,6 +43,10 @@ std::size_t ListingBytes(const Listing& listing);
 // The pipeline without the listing: the container cleared and the root (its first top-level
 // node) parsed, expanded and simplified. BuildListing lists what this leaves.
 void BuildTree(std::string_view text, TreeContainer& tree);
+
+// The listing of the root's subtree, as BuildListing makes it after BuildTree: the list and
+// every line count against the run's memory before they are allocated.
+Listing ListTree(TreeContainer& tree);
 
 // Appends the lines of the node's subtree to the listing.
 void ListSubtree(const TreeContainer& tree, NodeId node, Listing& listing);

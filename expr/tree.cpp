@@ -102,7 +102,14 @@ NodeId TreeContainer::NewNode(std::string label) {
                 memoryBudget_) {
                 throw PipelineError(kTooLargeMessage);
             }
-            chunks_.push_back(std::make_unique<Node[]>(static_cast<std::size_t>(kChunkSize)));
+            // Counted (MemoryBytes goes by the chunk table) before the block is allocated.
+            chunks_.emplace_back();
+            try {
+                chunks_.back() = std::make_unique<Node[]>(static_cast<std::size_t>(kChunkSize));
+            } catch (...) {
+                chunks_.pop_back();
+                throw;
+            }
         }
         id = used_++;
         family = id;

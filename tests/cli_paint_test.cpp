@@ -85,6 +85,12 @@ TEST_F(CliPaint, WritesThePaintedPicture) {
          DiagramSize::kThree,
          "14",
          "\xff\xd8\xff"},
+        {"codes repeated and in any order",
+         {"paint", "4", "MAMA", "-o", "FILE"},
+         "f.png",
+         DiagramSize::kFour,
+         "AM",
+         "\x89PNG"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -110,7 +116,7 @@ TEST_F(CliPaint, UsageErrorsExitWithStatusTwo) {
     struct Case {
         const char* name;
         std::vector<std::string> args;  // FILE stands for never.png, FILE.x for never.png.x
-        std::string says = "";
+        std::string reason = "";        // a part of the reason
     };
     const std::string formats = "FILE must end in .png, .jpg, .jpeg or .bmp";
     const Case cases[] = {
@@ -124,6 +130,10 @@ TEST_F(CliPaint, UsageErrorsExitWithStatusTwo) {
         {"no region set", {"paint", "3", "-o", "FILE"}},
         {"one operand too many", {"paint", "3", "1", "2", "-o", "FILE"}},
         {"a name without a picture extension", {"paint", "3", "1", "-o", "FILE.out"}, formats},
+        {"codes the size does not have",
+         {"paint", "3", "1Z28A", "-o", "FILE"},
+         "3 circles do not have: \"Z8A\""},
+        {"a byte that is no code", {"paint", "5", "A\x01\x01", "-o", "FILE"}, ": \"\\x01\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -135,7 +145,8 @@ TEST_F(CliPaint, UsageErrorsExitWithStatusTwo) {
         const auto r = RunProcess(kCli, args);
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err.rfind("rivo-cli: " + c.says, 0), 0u) << r.err;
+        EXPECT_EQ(r.err.rfind("rivo-cli: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.substr(0, r.err.find('\n')).find(c.reason), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("paint N REGIONS -o FILE"), std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(written));
     }

@@ -1,6 +1,7 @@
 // rivo-cli parse, through the real executable.
 #include <gtest/gtest.h>
 
+#include "expr/m_tree.h"
 #include "tests/cli_cases.h"
 #include "tests/run_process.h"
 
@@ -22,6 +23,10 @@ TEST(CliParse, PrintsTheForestOneLinePerTopLevelNode) {
          "\"+\"(\"a\", \"b\\x0A\")\n"},
         {"standard input without newline", {"parse", "-"}, "x:y", "\":\"(\"x\", \"y\")\n"},
         {"separator option accepted", {"--separator", ",", "parse", "1,5"}, "", "\"1,5\"\n"},
+        {"standard input of the largest size and its newline",
+         {"parse", "-"},
+         std::string(rivo::expr::kMaxExpressionBytes, 'a') + "\n",
+         "\"aaaaaaaaaaaaaaaaaaaaaaa\"\n"},
     };
     rivo::testing::ExpectCliOutputs(kCli, cases);
 }
@@ -35,6 +40,10 @@ TEST(CliParse, UsageErrorsExitWithStatusTwo) {
         {"parse", "-a"},
         {"parse", "a", "--separator"},
         {"parse", "a", "--separator", "ab"},
+        // a byte of a number or of an operator would change what is read and written
+        {"parse", "a", "--separator", "1"},
+        {"parse", "a", "--separator=E"},
+        {"parse", "a", "--separator", "+"},
     };
     for (const auto& args : cases) {
         const auto r = RunProcess(kCli, args);

@@ -9,6 +9,7 @@
 
 #include "diagram/diagram_size.h"
 #include "diagram/painter.h"
+#include "expr/m_tree.h"
 #include "tests/cli_cases.h"
 #include "tests/run_process.h"
 #include "tests/temp_directory.h"
@@ -112,6 +113,41 @@ TEST(CliPipeline, AFailedWriteOfStandardOutputExitsWithStatusOne) {
         const auto r = RunProcess(kCli, args, "", "/dev/full");
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, "rivo-cli: cannot write standard output: No space left on device\n");
+    }
+}
+
+// Standard input is read no further than the limit and one byte, then refused; a source that
+// cannot be read is an error, not the empty text. Each row is a shell line, "$0" the program.
+TEST(CliPipeline, StandardInputIsReadUpToTheLimitOrRefused) {
+    const std::size_t limit = rivo::expr::kMaxExpressionBytes;
+    const std::string tooLarge = "Expression is too large.\n";
+    const std::string unreadable = "rivo-cli: cannot read standard input: ";
+    struct Case {
+        std::string shell;
+        std::string input;
+        int status;
+        std::string out;
+        std::string err;  // its beginning
+    };
+    const Case cases[] = {
+        // cat passes on what the program left unread of the input they share.
+        {"\"$0\" parse -; cat | wc -c", std::string(2 * limit, 'a'), 0,
+         std::to_string(limit - 1) + "\n", tooLarge},
+        // After a text of the largest size, a newline may end the input: one byte more tells.
+        {"\"$0\" listing - || cat | wc -c", std::string(limit, 'a') + "\n" + std::string(100, 'a'),
+         0, "99\n", tooLarge},
+        // Broken, this row reads for ever; ctest's timeout ends it.
+        {"exec \"$0\" draw 3 - -o /nowhere/x.png < /dev/zero", "", 1, "", tooLarge},
+        {"exec \"$0\" tree - <&-", "", 1, "", unreadable},
+        {"exec \"$0\" regions 3 - < /", "", 1, "", unreadable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shell);
+        const auto r = RunProcess("/bin/sh", {"-c", c.shell, kCli}, c.input);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
     }
 }
 

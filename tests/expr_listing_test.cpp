@@ -91,8 +91,8 @@ TEST(BuildListing, RefusesTextsOverOneMebibyte) {
 }
 
 TEST(BuildListing, TheListingCountsAgainstTheMemoryBudget) {
-    // Two nodes a byte and nothing for the passes to do: the listing needs 32 bytes a line,
-    // the parser's index about 16 a node, released before the listing starts.
+    // Two nodes a byte and nothing for the passes to do: the listing needs 32 bytes a line; the
+    // parser's index and work stack about 50, released before the listing starts.
     const std::string text = "a" + std::string(20000, '-');
     TreeContainer probe;
     rivo::expr::BuildTree(text, probe);
@@ -102,18 +102,19 @@ TEST(BuildListing, TheListingCountsAgainstTheMemoryBudget) {
         return TreeContainer(rivo::expr::kNodeBudget, rivo::expr::kLabelByteBudget,
                              rivo::expr::kWorkBudget, bytes);
     };
-    TreeContainer roomy = withBudget(tree + 40 * lines);
+    TreeContainer roomy = withBudget(tree + 64 * lines);
     EXPECT_EQ(BuildListing(text, roomy).size(), lines);
-    TreeContainer tight = withBudget(tree + 24 * lines);
+    TreeContainer tight = withBudget(tree + 64 * lines);
     rivo::expr::BuildTree(text, tight);  // the tree alone fits
+    tight.SetHeldMemory(40 * lines);     // and then leaves 24 bytes a line
     try {
-        BuildListing(text, tight);
+        rivo::expr::ListTree(tight);
         ADD_FAILURE() << "no error";
     } catch (const PipelineError& e) {
         EXPECT_STREQ(e.what(), "Expression is too large");
     }
-    TreeContainer holding = withBudget(tree + 40 * lines);
-    holding.SetHeldMemory(16 * lines);  // a listing the caller still keeps
+    TreeContainer holding = withBudget(tree + 64 * lines);
+    holding.SetHeldMemory(40 * lines);  // a listing the caller still keeps
     EXPECT_THROW(BuildListing(text, holding), PipelineError);
 }
 
