@@ -22,7 +22,7 @@ using rivo::expr::kNoNode;
 using rivo::expr::NodeId;
 using rivo::expr::TreeContainer;
 
-constexpr std::size_t kMaxInputBytes = 1025;
+constexpr std::size_t kMaxInputBytes = 513;  // the option byte and 512 of text
 
 // The two forests node by node, labels and shape, without building their notation.
 bool SameForest(const TreeContainer& left, const TreeContainer& right) {
