@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the benchmark suite of a build tree and checks its speed and memory targets.
 # Usage: scripts/bench.sh [--quick] [BUILD_DIR]
-#   --quick  five repetitions of 0.2 s, for the test command; without it, the figures the
-#            README shows (ten repetitions of half a second each).
+#   --quick  five repetitions of 0.2 s, for the test command: a figure fails only where noise
+#            cannot take it (scripts/check_bench.py), anything milder warns.
+#   without  the figures the README shows (ten repetitions of half a second each), every
+#            target strict.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 reps=10

@@ -1,21 +1,31 @@
 #!/usr/bin/env python3
 """Reads the JSON of the benchmark suite (scripts/bench.sh) and prints each speed and memory
-target with its measured figure and PASS or FAIL; exits 1 when any target fails.
+target with its measured figure and PASS, WARN or FAIL; exits 1 when any target fails.
 
-Every figure is the fastest repetition of its benchmark, so that a moment of load on a shared
-machine does not decide; the ratios compare benchmarks of the same run. With --quick (the short
-run of the test command) a time or a growth within twice its target only warns: on a shared
-machine a short run cannot tell a slow moment from slow code (a 4 KiB run takes well under a
-millisecond), while a quadratic step, some 4000x from 4 to 256 KiB, still fails at once; the
-painter ratio and the memory figures always decide."""
+A time is the fastest repetition of its benchmark. A figure compared against another (the draw
+against its painter floor, the growth from 4 to 256 KiB) is measured in one benchmark that
+alternates the two batch by batch, and is the median of its repetitions.
+
+Without --quick every target is strict: the figures the README shows. With --quick (the short
+run of the test command, on a machine that may be busy) a figure fails only where noise cannot
+take it: a memory figure past its budget, a time or a ratio at five times its target or more,
+a growth past 64^1.75 (a quadratic step gives 64^2 = 4096x; a busy machine has been seen to
+stretch the normal 70x to 290x, since the large text suffers most from a shared cache).
+Anything between the target and that line warns."""
 import json
+import re
+import statistics
 import sys
 from pathlib import Path
 
 MB = 1e6 / 2**20  # 256 MB, read strictly as 10^6 bytes, in MiB: 244.1
 MEMORY_LIMIT_MIB = 256 * MB
 TIME_LIMIT_MS = 2000.0
+DRAW_RATIO = 1.5
+PIPELINE_MS = 5.0
 GROWTH_LIMIT = 64**1.15
+SLOWDOWN = 5.0  # quick run: a time or ratio fails at this many times its target
+GROWTH_BREAK = 64**1.75  # quick run: a growth fails past this
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
 
@@ -27,74 +37,86 @@ def load(path):
             continue
         if entry.get("error_occurred"):
             sys.exit(f"{entry['name']}: {entry.get('error_message', 'error')}")
-        name = entry.get("run_name", entry["name"]).removesuffix("/iterations:1")
+        name = re.sub(r"/iterations:\d+$", "", entry.get("run_name", entry["name"]))
         runs.setdefault(name, []).append(entry)
     return runs
 
 
-def fastest_ms(runs, name):
+def need(runs, name):
     if name not in runs:
         sys.exit(f"benchmark {name} did not run")
-    return min(r["real_time"] * TO_MS[r["time_unit"]] for r in runs[name])
+    return runs[name]
+
+
+def fastest_ms(runs, name):
+    return min(r["real_time"] * TO_MS[r["time_unit"]] for r in need(runs, name))
+
+
+def median(runs, name, key):
+    return statistics.median(r[key] for r in need(runs, name))
 
 
 def counter(runs, name, key):
-    return max(r[key] for r in runs[name])
+    return max(r[key] for r in need(runs, name))
 
 
 def main(out_dir, quick):
     out = Path(out_dir)
     results = []
 
-    def check(target, figure, limit, ok, slack=None):
-        verdict = "PASS" if ok else "FAIL"
-        if not ok and quick and slack:
+    def check(target, figure, limit, strict_ok, quick_ok=None):
+        """quick_ok: whether a short run lets the figure pass with a warning; None for a
+        figure that noise cannot move (memory), which is always strict."""
+        verdict = "PASS" if strict_ok else "FAIL"
+        if not strict_ok and quick and quick_ok:
             verdict = "WARN"
         results.append(verdict)
-        print(f"{verdict}  {target:<58} {figure:>14}   (target {limit})")
+        print(f"{verdict}  {target:<58} {figure:>16}   (target {limit})")
+
+    def check_road(target, ms, rss):
+        # Time and memory in one row: the memory part never warns.
+        check(target, f"{ms:.0f} ms {rss:.0f} MiB",
+              f"<= {TIME_LIMIT_MS / 1e3:g} s, <= {MEMORY_LIMIT_MIB:.0f} MiB",
+              ms <= TIME_LIMIT_MS and rss <= MEMORY_LIMIT_MIB,
+              ms < SLOWDOWN * TIME_LIMIT_MS and rss <= MEMORY_LIMIT_MIB)
 
     draw = load(out / "draw.json")
-    floor = fastest_ms(draw, "PainterFloor/default/3_circles")
-    drawn = fastest_ms(draw, "Draw/default/3_circles")
+    name = "DrawAgainstFloor/default/3_circles"
+    ratio = median(draw, name, "ratio")
     check("default draw, 3 circles, against its painter floor",
-          f"{drawn * 1e3:.1f}/{floor * 1e3:.1f} us = {drawn / floor:.2f}x", "<= 1.50x",
-          drawn <= 1.5 * floor)
+          f"{median(draw, name, 'draw_us'):.1f}/{median(draw, name, 'floor_us'):.1f} us "
+          f"~ {ratio:.2f}x", f"<= {DRAW_RATIO:.2f}x", ratio <= DRAW_RATIO,
+          ratio < SLOWDOWN * DRAW_RATIO)
 
     pipeline = load(out / "pipeline.json")
     shapes = sorted({n.split("/")[1] for n in pipeline if n.startswith("Pipeline/")})
     for shape in shapes:
         ms = fastest_ms(pipeline, f"Pipeline/{shape}/32KiB")
-        check(f"pipeline, 32 KiB {shape}", f"{ms:.2f} ms", "<= 5 ms", ms <= 5.0,
-              slack=ms <= 10.0)
+        check(f"pipeline, 32 KiB {shape}", f"{ms:.2f} ms", f"<= {PIPELINE_MS:g} ms",
+              ms <= PIPELINE_MS, ms < SLOWDOWN * PIPELINE_MS)
     for shape in shapes:
-        small = fastest_ms(pipeline, f"Pipeline/{shape}/4KiB")
-        large = fastest_ms(pipeline, f"Pipeline/{shape}/256KiB")
-        check(f"pipeline growth 4 -> 256 KiB, {shape}", f"{large / small:.1f}x",
-              f"<= 64^1.15 = {GROWTH_LIMIT:.0f}x", large / small <= GROWTH_LIMIT,
-              slack=large / small <= 2 * GROWTH_LIMIT)
+        growth = median(pipeline, f"Growth/{shape}/4KiB_to_256KiB", "growth")
+        check(f"pipeline growth 4 -> 256 KiB, {shape}", f"{growth:.1f}x",
+              f"<= 64^1.15 = {GROWTH_LIMIT:.0f}x", growth <= GROWTH_LIMIT,
+              growth <= GROWTH_BREAK)
 
     road = {}
     for path in sorted(out.glob("road-*.json")):
         road.update(load(path))
     for name in sorted(road):
-        ms = fastest_ms(road, name)
-        rss = counter(road, name, "peak_rss_MiB")
         outcome = road[name][0].get("label", "")
-        ok = ms <= TIME_LIMIT_MS and rss <= MEMORY_LIMIT_MIB
-        check(f"{name} ({outcome[:22]})", f"{ms:.0f} ms {rss:.0f} MiB",
-              f"<= 2 s, <= {MEMORY_LIMIT_MIB:.0f} MiB", ok)
+        check_road(f"{name} ({outcome[:22]})", fastest_ms(road, name),
+                   counter(road, name, "peak_rss_MiB"))
 
     blowup = load(out / "diff_blowup.json")
     for name in blowup:
-        ms = fastest_ms(blowup, name)
-        rss = counter(blowup, name, "peak_rss_MiB")
-        ok = ms <= TIME_LIMIT_MS and rss <= MEMORY_LIMIT_MIB
-        check(f"{name} (budget error)", f"{ms:.0f} ms {rss:.0f} MiB",
-              f"<= 2 s, <= {MEMORY_LIMIT_MIB:.0f} MiB", ok)
+        check_road(f"{name} (budget error)", fastest_ms(blowup, name),
+                   counter(blowup, name, "peak_rss_MiB"))
 
     missed = results.count("FAIL")
-    print(f"benchmark targets: {results.count('PASS')} met, {missed} missed, "
-          f"{results.count('WARN')} within twice the target in a short run")
+    print(f"benchmark targets: {results.count('PASS')} met, {missed} missed"
+          + (f", {results.count('WARN')} missed by less than noise can explain in a short run"
+             if quick else ""))
     return 1 if missed else 0
 
 

@@ -9,7 +9,7 @@
 #include "expr/notation.h"
 #include "expr/tree.h"
 #include "tests/expression_shapes.h"
-#include "tests/literal_parser.h"
+#include "oracle/literal_parser.h"
 
 namespace {
 

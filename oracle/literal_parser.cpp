@@ -1,6 +1,7 @@
-#include "tests/literal_parser.h"
+#include "oracle/literal_parser.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "expr/m_tree.h"
@@ -8,7 +9,6 @@
 
 namespace rivo::testing {
 
-using expr::CharAt;
 using expr::CopyText;
 using expr::NodeId;
 
@@ -36,9 +36,18 @@ std::vector<bool> DepthZero(const std::string& text) {
     return zero;
 }
 
+// The byte at 1-based position k, 0 outside the text. Local rather than expr's CharAt: asked at
+// every position of every node, it must cost nothing in an instrumented build.
+char At(const std::string& text, std::int64_t k) {
+    return k >= 1 && k <= static_cast<std::int64_t>(text.size())
+               ? text[static_cast<std::size_t>(k - 1)]
+               : '\0';
+}
+
+// CopyText(text, k, 2) is one of "==", "!=", ">=", "<=".
 bool IsTwoCharComparison(const std::string& text, std::int64_t k) {
-    const std::string two = CopyText(text, k, 2);
-    return two == "==" || two == "!=" || two == ">=" || two == "<=";
+    const char first = At(text, k);
+    return At(text, k + 1) == '=' && (first == '=' || first == '!' || first == '>' || first == '<');
 }
 
 }  // namespace
@@ -58,7 +67,7 @@ void LiteralParseExpression(std::string_view input, expr::TreeContainer& tree, N
 
         std::int64_t found = 0;
         for (std::int64_t k = 1; k <= n && found == 0; ++k) {
-            if (CharAt(text, k) == ';' && zero[static_cast<std::size_t>(k)]) found = k;
+            if (At(text, k) == ';' && zero[static_cast<std::size_t>(k)]) found = k;
         }
         if (found != 0) {
             work.push_back({CopyText(text, found + 1, n - found), tree.Parent(target), true});
@@ -73,17 +82,17 @@ void LiteralParseExpression(std::string_view input, expr::TreeContainer& tree, N
             }
             return std::int64_t{0};
         };
-        found = last(1, n, [&](std::int64_t k) { return CharAt(text, k) == ':'; });
+        found = last(1, n, [&](std::int64_t k) { return At(text, k) == ':'; });
         if (found == 0) {
             found = last(2, n - 1, [&](std::int64_t k) {
-                const char prev = CharAt(text, k - 1);
-                return CharAt(text, k) == '=' && CharAt(text, k + 1) != '=' && prev != '=' &&
-                       prev != '!' && prev != '<' && prev != '>';
+                const char prev = At(text, k - 1);
+                return At(text, k) == '=' && At(text, k + 1) != '=' && prev != '=' && prev != '!' &&
+                       prev != '<' && prev != '>';
             });
         }
         if (found == 0) {
             found = last(2, n - 1, [&](std::int64_t k) {
-                const char c = CharAt(text, k);
+                const char c = At(text, k);
                 return IsTwoCharComparison(text, k) || c == '<' || c == '>';
             });
             if (found != 0 && IsTwoCharComparison(text, found)) width = 2;
@@ -91,7 +100,7 @@ void LiteralParseExpression(std::string_view input, expr::TreeContainer& tree, N
         for (const char* ops : {"+-", "*/", "^"}) {
             if (found != 0) break;
             found = last(1, n, [&](std::int64_t k) {
-                return std::string_view(ops).find(CharAt(text, k)) != std::string_view::npos;
+                return std::string_view(ops).find(At(text, k)) != std::string_view::npos;
             });
         }
         if (found != 0) {
@@ -102,7 +111,7 @@ void LiteralParseExpression(std::string_view input, expr::TreeContainer& tree, N
         }
 
         for (std::int64_t q = 1; q <= n; ++q) {
-            const char c = CharAt(text, q);
+            const char c = At(text, q);
             if (c != '(' && c != '[') continue;
             tree.SetLabel(target, CopyText(text, 1, q - 1) + (c == '(' ? " @F" : " @A"));
             work.push_back({CopyText(text, q + 1, n - 1 - q), target, true});
