@@ -80,6 +80,7 @@ void operator delete[](void* block, std::size_t) noexcept {
 namespace {
 
 using rivo::expr::TreeContainer;
+using rivo::testing::ShapedText;
 using rivo::testing::TextShape;
 
 // The most a step's heap grew beyond its container's charges, in bytes. The step ends normally
@@ -106,13 +107,15 @@ TEST(MemoryCharge, TheHeapNeverGrowsBeyondTheCharges) {
     constexpr std::size_t kBytes = 128 << 10;
     std::vector<std::pair<std::string, std::string>> texts;
     for (const TextShape shape : rivo::testing::kRoadShapes) {
-        texts.emplace_back(rivo::testing::ShapeName(shape),
-                           rivo::testing::ShapedText(shape, kBytes));
+        texts.emplace_back(rivo::testing::ShapeName(shape), ShapedText(shape, kBytes));
     }
     // Labels and lines too long to be kept inline: whole call names, which the passes copy (the
     // product and the derivative's variable), and many cut names.
     const std::string callName((kBytes - 20) / 2, 'f');
     texts.emplace_back("long call names", "diff(" + callName + "(a)*1;g" + callName + "(b))");
+    // A derivative whose pending operands pile up: every "+" leaves its right side waiting.
+    texts.emplace_back("derivative of a sum",
+                       "diff(" + ShapedText(TextShape::kLeftChain, kBytes - 8) + ";x)");
     std::string names = "v";
     for (std::size_t i = 0; names.size() + 24 <= kBytes; ++i) {
         const std::string number = std::to_string(i);
