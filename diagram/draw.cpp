@@ -22,7 +22,12 @@ std::string DrawDiagram(DiagramSize size, std::string_view text, expr::TreeConta
         // The caller's store takes the lines over; moving them is copying and releasing in one.
         listing = std::move(lines);
     }
-    const std::string regions = EvaluateListing(listing, size);
+    std::string regions;
+    {
+        // The evaluator's stack grows with the listing: charged to the run while it is held.
+        const expr::ScopedCharge stack(tree, EvaluationBytes(listing.size()));
+        regions = EvaluateListing(listing, size);
+    }
     PaintDiagram(size, regions, picture);
     return regions;
 }

@@ -1,6 +1,8 @@
 #include "diagram/evaluator.h"
 
-#include "diagram/region_set.h"
+#include <cstdint>
+#include <span>
+#include <utility>
 
 namespace rivo::diagram {
 
@@ -37,17 +39,64 @@ char OperatorOf(std::string_view line) {
     return line[0] == '+' || line[0] == '*' || line[0] == '-' ? line[0] : 0;
 }
 
+// The codes of a size's sets, one bit each: bit (code - the size's first code). Every set the
+// stack meets is a variable's set or a combination of them, so one word holds any of them and
+// a deep stack needs no heap per entry.
+constexpr char FirstCode(DiagramSize size) {
+    return size == DiagramSize::kThree ? '1' : 'A';
+}
+
+constexpr bool CodesFitOneWord() {
+    for (const auto& [sets, first] : {std::pair{std::span<const std::string_view>(kThree), '1'},
+                                      std::pair{std::span<const std::string_view>(kFour), 'A'},
+                                      std::pair{std::span<const std::string_view>(kFive), 'A'}}) {
+        for (const std::string_view set : sets) {
+            for (const char code : set) {
+                if (code < first || code - first >= 32) return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(CodesFitOneWord());
+
+struct Entry {
+    std::uint32_t codes = 0;
+    // The variable whose set this is, 0 for a combination: a variable's set is the result as
+    // stored, not canonical.
+    char letter = 0;
+};
+
+std::uint32_t Union(std::uint32_t a, std::uint32_t b) {
+    return a | b;
+}
+std::uint32_t Intersection(std::uint32_t a, std::uint32_t b) {
+    return a & b;
+}
+std::uint32_t Difference(std::uint32_t a, std::uint32_t b) {
+    return a & ~b;
+}
+
 // The region stack. Slot 0 is the spare slot and entries occupy slots 1 to depth. Slots keep
 // their content when the depth falls below them: the result is slot 1 whatever the depth.
 // The stack grows as needed instead of stopping at 128 entries, which would silently paint a
-// wrong picture for a long union; within 128 entries the steps are the same.
+// wrong picture for a long union; within 128 entries the steps are the same. Room for every
+// line is reserved at the start, so the stack holds exactly EvaluationBytes.
 class RegionStack {
   public:
-    void Push(std::string_view set) {
+    RegionStack(DiagramSize size, std::size_t lineCount) : size_(size), first_(FirstCode(size)) {
+        slots_.reserve(lineCount + 1);
+        slots_.emplace_back();
+    }
+
+    void Push(char letter, std::string_view set) {
+        Entry entry{0, letter};
+        for (const char code : set)
+            entry.codes |= std::uint32_t{1} << (code - first_);
         if (depth_ + 1 == slots_.size()) {
-            slots_.emplace_back(set);
+            slots_.push_back(entry);
         } else {
-            slots_[depth_ + 1] = set;
+            slots_[depth_ + 1] = entry;
         }
         ++depth_;
     }
@@ -55,19 +104,28 @@ class RegionStack {
     // Combines the top entry (first argument) with the one below it, or with the spare slot
     // when only one entry is left, which leaves the bottom entry as it is. With no entry there
     // is nothing to combine and the line is skipped.
-    void Combine(std::string (*op)(std::string, std::string)) {
+    void Combine(std::uint32_t (*op)(std::uint32_t, std::uint32_t)) {
         if (depth_ == 0) return;
-        // Slot 1 must survive a step at depth 1 (it is the result); a higher top slot is
-        // written again before anything reads it, so its set can move.
-        std::string top = depth_ == 1 ? slots_[1] : std::move(slots_[depth_]);
-        slots_[depth_ - 1] = op(std::move(top), std::move(slots_[depth_ - 1]));
+        slots_[depth_ - 1] = Entry{op(slots_[depth_].codes, slots_[depth_ - 1].codes), 0};
         --depth_;
     }
 
-    std::string Result() const { return slots_.size() > 1 ? slots_[1] : std::string(); }
+    // A combination is canonical: its codes ascending.
+    std::string Result() const {
+        if (slots_.size() < 2) return {};
+        const Entry& result = slots_[1];
+        if (result.letter != 0) return std::string(*VariableSet(size_, result.letter));
+        std::string codes;
+        for (int bit = 0; bit < 32; ++bit) {
+            if ((result.codes >> bit & 1u) != 0) codes += static_cast<char>(first_ + bit);
+        }
+        return codes;
+    }
 
   private:
-    std::vector<std::string> slots_{std::string()};
+    DiagramSize size_;
+    char first_;
+    std::vector<Entry> slots_;
     std::size_t depth_ = 0;
 };
 
@@ -87,26 +145,31 @@ std::optional<std::string_view> VariableSet(DiagramSize size, char letter) {
     return std::nullopt;
 }
 
+std::size_t EvaluationBytes(std::size_t lineCount) {
+    return (lineCount + 1) * sizeof(Entry);
+}
+
 std::string EvaluateListing(const std::vector<std::string>& lines, DiagramSize size) {
-    RegionStack stack;
+    RegionStack stack(size, lines.size());
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
         const std::string_view line = Trimmed(*it);
         if (line.empty()) continue;
         switch (OperatorOf(line)) {
             case '+':
-                stack.Combine(RegionUnion);
+                stack.Combine(Union);
                 continue;
             case '*':
-                stack.Combine(RegionIntersection);
+                stack.Combine(Intersection);
                 continue;
             case '-':
-                stack.Combine(RegionDifference);
+                stack.Combine(Difference);
                 continue;
             default:
                 break;
         }
         // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
-        if (const auto set = VariableSet(size, UpperCase(line[0]))) stack.Push(*set);
+        const char letter = UpperCase(line[0]);
+        if (const auto set = VariableSet(size, letter)) stack.Push(letter, *set);
     }
     return stack.Result();
 }

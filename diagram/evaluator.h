@@ -2,6 +2,7 @@
 // sets of one diagram size, with a stack. No Qt here.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,5 +20,9 @@ std::optional<std::string_view> VariableSet(DiagramSize size, char letter);
 // entries, a line whose first letter names a variable pushes its set, every other line is
 // skipped. The result is the bottom entry.
 std::string EvaluateListing(const std::vector<std::string>& lines, DiagramSize size);
+
+// The most memory EvaluateListing holds beside its result for a listing of this many lines:
+// what a caller charges to the run before evaluating.
+std::size_t EvaluationBytes(std::size_t lineCount);
 
 }  // namespace rivo::diagram

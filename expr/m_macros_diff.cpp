@@ -321,7 +321,12 @@ bool IsPlainName(std::string_view label) {
 }
 
 void Differentiate(TreeContainer& tree, NodeId node, const std::string& variable) {
-    std::vector<NodeId> pending{node};
+    // Each node adds at most a few slots, but the pending stack grows with the derivative: it
+    // grows only once the budget has room.
+    ScopedCharge charge(tree);
+    std::vector<NodeId> pending;
+    MakeRoom(pending, 1, charge);
+    pending.push_back(node);
     std::vector<NodeId> slots;
     while (!pending.empty()) {
         const NodeId current = pending.back();
@@ -331,6 +336,7 @@ void Differentiate(TreeContainer& tree, NodeId node, const std::string& variable
         ApplyFirstRule(tree, current, variable, slots);
         // Last slot pushed first: the first one, with everything below it, is finished before
         // the second is begun, as a recursion would.
+        MakeRoom(pending, slots.size(), charge);
         pending.insert(pending.end(), slots.rbegin(), slots.rend());
     }
 }
@@ -341,12 +347,17 @@ void ExpandDiff(TreeContainer& tree, NodeId node) {
         NodeId node;
         NodeId next;
     };
-    std::vector<Frame> stack{{node, tree.FirstChild(node)}};
+    // The stack is as deep as the tree: it grows only once the budget has room.
+    ScopedCharge charge(tree);
+    std::vector<Frame> stack;
+    MakeRoom(stack, 1, charge);
+    stack.push_back({node, tree.FirstChild(node)});
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (top.next != kNoNode) {
             const NodeId child = top.next;
             top.next = tree.NextSibling(child);
+            MakeRoom(stack, 1, charge);
             stack.push_back({child, tree.FirstChild(child)});
             continue;
         }
@@ -354,6 +365,9 @@ void ExpandDiff(TreeContainer& tree, NodeId node) {
         stack.pop_back();
         if (tree.Label(current) != "diff @F") continue;
 
+        // Labels may be as long as the text: each copy is charged before it is made.
+        const ScopedCharge variableCopy(
+            tree, TreeContainer::StringHeapBytes(tree.Label(tree.Child(current, 1)).size()));
         const std::string variable = tree.Label(tree.Child(current, 1));
         const NodeId expression = tree.Child(current, 0);
         Differentiate(tree, expression, variable);
@@ -362,7 +376,11 @@ void ExpandDiff(TreeContainer& tree, NodeId node) {
         // handed over as one list, through a scratch node, and only the surplus arguments move
         // one by one: nested calls around a wide derivative would otherwise relink all of its
         // children again at every level.
-        tree.SetLabel(current, tree.Label(expression));
+        {
+            const ScopedCharge labelCopy(
+                tree, TreeContainer::StringHeapBytes(tree.Label(expression).size()));
+            tree.SetLabel(current, tree.Label(expression));
+        }
         tree.Delete(tree.Child(current, 1));
         const NodeId scratch = tree.AppendChild(kNoNode, "");  // last: the root stays first
         tree.MoveChildren(expression, scratch);

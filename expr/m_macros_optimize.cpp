@@ -365,11 +365,16 @@ void SimplifyTree(TreeContainer& tree, NodeId node) {
         NodeId node;
         NodeId nextChild;
     };
-    std::vector<Frame> stack{{node, tree.FirstChild(node)}};
+    // The stack is as deep as the tree: it grows only once the budget has room.
+    ScopedCharge charge(tree);
+    std::vector<Frame> stack;
+    MakeRoom(stack, 1, charge);
+    stack.push_back({node, tree.FirstChild(node)});
     while (!stack.empty()) {
         const Frame top = stack.back();
         if (top.nextChild != kNoNode) {
             stack.back().nextChild = tree.NextSibling(top.nextChild);
+            MakeRoom(stack, 1, charge);
             stack.push_back({top.nextChild, tree.FirstChild(top.nextChild)});
             continue;
         }
@@ -382,7 +387,9 @@ void SimplifyTree(TreeContainer& tree, NodeId node) {
 void ReplaceWithSubtree(TreeContainer& tree, NodeId source, NodeId target) {
     // The source's children wait on a scratch node while the target's children go, since the
     // source is usually one of them or below one. The scratch node stands last at the top level,
-    // so the root stays the first top-level node.
+    // so the root stays the first top-level node. The label may be as long as the text: its copy
+    // is charged first.
+    const ScopedCharge copy(tree, TreeContainer::StringHeapBytes(tree.Label(source).size()));
     std::string label = tree.Label(source);
     const NodeId scratch = tree.AppendChild(kNoNode, "");
     tree.MoveChildren(source, scratch);

@@ -342,41 +342,15 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
     CheckExpressionSize(text);
     // What the parse holds besides the tree (the index, the work stack) counts against the
     // run's memory until it ends; each part is charged before it is allocated.
-    class MemoryCharge {
-      public:
-        explicit MemoryCharge(TreeContainer& tree) : tree_(tree) {}
-        MemoryCharge(const MemoryCharge&) = delete;
-        MemoryCharge& operator=(const MemoryCharge&) = delete;
-        ~MemoryCharge() { tree_.ReleaseMemory(bytes_); }
-        void Add(std::size_t bytes) {
-            tree_.ChargeMemory(bytes);
-            bytes_ += bytes;
-        }
-        void Release(std::size_t bytes) {
-            tree_.ReleaseMemory(bytes);
-            bytes_ -= bytes;
-        }
-
-      private:
-        TreeContainer& tree_;
-        std::size_t bytes_ = 0;
-    };
-    MemoryCharge charge(tree);
+    ScopedCharge charge(tree);
     const IndexPlan plan(text);
     charge.Add(plan.KeptBytes() + plan.ScratchBytes());
     const TextIndex index(text, plan);
     charge.Release(plan.ScratchBytes());
 
-    // The stack of tasks to run doubles as it grows, each time charged first.
     std::vector<Task> work;
     auto push = [&](const Task& task) {
-        if (work.size() == work.capacity()) {
-            const std::size_t capacity = std::max<std::size_t>(16, 2 * work.capacity());
-            charge.Add(capacity * sizeof(Task));
-            const std::size_t old = work.capacity();
-            work.reserve(capacity);
-            charge.Release(old * sizeof(Task));
-        }
+        MakeRoom(work, 1, charge);
         work.push_back(task);
     };
     push({Segment{false, 0, static_cast<std::int32_t>(text.size())}, node, false});

@@ -33,8 +33,8 @@ std::size_t TreeContainer::StringHeapBytes(std::size_t length) {
 }
 
 std::size_t TreeContainer::MemoryBytes() const {
-    return chunks_.size() * static_cast<std::size_t>(kChunkSize) * sizeof(Node) + labelHeap_ +
-           otherMemory_ + heldMemory_;
+    return chunks_.size() * static_cast<std::size_t>(kChunkSize) * sizeof(Node) +
+           chunks_.capacity() * sizeof(chunks_[0]) + labelHeap_ + otherMemory_ + heldMemory_;
 }
 
 void TreeContainer::CheckMemory() const {
@@ -98,9 +98,21 @@ NodeId TreeContainer::NewNode(std::string label) {
     } else {
         if ((used_ & (kChunkSize - 1)) == 0 &&
             static_cast<std::size_t>(used_ >> kChunkBits) == chunks_.size()) {
-            if (MemoryBytes() + static_cast<std::size_t>(kChunkSize) * sizeof(Node) >
+            // The table of chunks grows too, its new block held beside the old one while the
+            // pointers move.
+            const std::size_t tableCapacity =
+                chunks_.size() < chunks_.capacity()
+                    ? chunks_.capacity()
+                    : std::max<std::size_t>(16, 2 * chunks_.capacity());
+            const std::size_t tableGrowth =
+                tableCapacity == chunks_.capacity() ? 0 : tableCapacity * sizeof(chunks_[0]);
+            if (MemoryBytes() + tableGrowth + static_cast<std::size_t>(kChunkSize) * sizeof(Node) >
                 memoryBudget_) {
                 throw PipelineError(kTooLargeMessage);
+            }
+            if (tableGrowth != 0) {
+                const ScopedCharge growth(*this, tableGrowth);
+                chunks_.reserve(tableCapacity);
             }
             // Counted (MemoryBytes goes by the chunk table) before the block is allocated.
             chunks_.emplace_back();
@@ -271,23 +283,39 @@ NodeId TreeContainer::FarChild(const Node& n, int index) const {
 void TreeContainer::Delete(NodeId node) {
     At(node);
     Unlink(node);
-    walk_.clear();
-    walk_.push_back(node);
-    while (!walk_.empty()) {
-        const NodeId id = walk_.back();
-        walk_.pop_back();
-        Node& n = At(id);
-        for (NodeId c = n.first; c != kNoNode; c = At(c).next)
-            walk_.push_back(c);
-        labelBytes_ -= n.label.size();
-        labelHeap_ -= StringHeapBytes(n.label.size());
-        std::string().swap(n.label);
-        n.parentFamily = n.first = n.last = n.prev = kNoNode;
-        n.childCount = kFreeSlot;
-        n.next = freeList_;
-        freeList_ = id;
-        --liveNodes_;
+    // Leaves first, through the links alone: a stack would grow with the subtree's depth. A
+    // freed leaf hands over to its next sibling, or to its parent, which may be a leaf by then.
+    NodeId current = node;
+    while (true) {
+        while (At(current).first != kNoNode)
+            current = At(current).first;
+        if (current == node) break;
+        const NodeId next = At(current).next;
+        const NodeId parent = Parent(current);
+        Node& p = At(parent);
+        p.first = next;
+        if (next == kNoNode) {
+            p.last = kNoNode;
+        } else {
+            At(next).prev = kNoNode;
+        }
+        --p.childCount;
+        Free(current);
+        current = next != kNoNode ? next : parent;
     }
+    Free(node);
+}
+
+void TreeContainer::Free(NodeId id) {
+    Node& n = At(id);
+    labelBytes_ -= n.label.size();
+    labelHeap_ -= StringHeapBytes(n.label.size());
+    std::string().swap(n.label);
+    n.parentFamily = n.first = n.last = n.prev = kNoNode;
+    n.childCount = kFreeSlot;
+    n.next = freeList_;
+    freeList_ = id;
+    --liveNodes_;
 }
 
 void TreeContainer::MoveChildren(NodeId from, NodeId to) {
@@ -323,38 +351,42 @@ void TreeContainer::MoveChildrenToFront(NodeId from, NodeId to) {
 }
 
 void TreeContainer::CopySubtree(NodeId source, NodeId destination) {
-    SetLabel(destination, Label(source));
-    // Take the source's shape first, so that a destination inside the source cannot make the
-    // copy chase its own new nodes. Each entry: source node, index of its copied parent.
-    std::vector<std::pair<NodeId, std::int32_t>> order;
-    constexpr std::int32_t kTop = -1;
-    walk_.clear();
-    for (NodeId c = LastChild(source); c != kNoNode; c = PreviousSibling(c))
-        walk_.push_back(c);
-    std::vector<std::int32_t> parentIndex(walk_.size(), kTop);
-    while (!walk_.empty()) {
-        const NodeId id = walk_.back();
-        walk_.pop_back();
-        const std::int32_t parentSlot = parentIndex.back();
-        parentIndex.pop_back();
-        order.emplace_back(id, parentSlot);
-        const auto self = static_cast<std::int32_t>(order.size() - 1);
-        for (NodeId c = LastChild(id); c != kNoNode; c = PreviousSibling(c)) {
-            walk_.push_back(c);
-            parentIndex.push_back(self);
-        }
+    {
+        // A label may be as long as the text: the budget must have room for the copy first.
+        const ScopedCharge copy(*this, StringHeapBytes(Label(source).size()));
+        SetLabel(destination, Label(source));
     }
-    // The scratch lists are as long as the subtree: they count against the memory budget.
-    const std::size_t scratch = order.size() * (sizeof(order[0]) + sizeof(NodeId));
-    ChargeMemory(scratch);
+    // Take the source's shape first, so that a destination inside the source cannot make the
+    // copy chase its own new nodes. Each entry: source node, index of its copied parent. The
+    // scratch lists are as long as the subtree: each grows only once the budget has room.
+    ScopedCharge scratch(*this);
+    using Entry = std::pair<NodeId, std::int32_t>;
+    constexpr std::int32_t kTop = -1;
+    std::vector<Entry> order;
+    std::vector<Entry> pending;
+    MakeRoom(pending, static_cast<std::size_t>(ChildCount(source)), scratch);
+    for (NodeId c = LastChild(source); c != kNoNode; c = PreviousSibling(c))
+        pending.emplace_back(c, kTop);
+    while (!pending.empty()) {
+        const Entry entry = pending.back();
+        pending.pop_back();
+        MakeRoom(order, 1, scratch);
+        order.push_back(entry);
+        const auto self = static_cast<std::int32_t>(order.size() - 1);
+        MakeRoom(pending, static_cast<std::size_t>(ChildCount(entry.first)), scratch);
+        for (NodeId c = LastChild(entry.first); c != kNoNode; c = PreviousSibling(c))
+            pending.emplace_back(c, self);
+    }
+    scratch.Add(order.size() * sizeof(NodeId));
     std::vector<NodeId> copies(order.size(), kNoNode);
     for (std::size_t k = 0; k < order.size(); ++k) {
         const NodeId parent = order[k].second == kTop
                                   ? destination
                                   : copies[static_cast<std::size_t>(order[k].second)];
-        copies[k] = AppendChild(parent, Label(order[k].first));
+        const std::string& label = Label(order[k].first);
+        const ScopedCharge copy(*this, StringHeapBytes(label.size()));
+        copies[k] = AppendChild(parent, label);
     }
-    ReleaseMemory(scratch);
 }
 
 void CopySubtree(TreeContainer& tree, NodeId source, NodeId destination) {

@@ -1,9 +1,11 @@
 // The expression tree: an ordered forest of labelled nodes that every pipeline stage works on.
 // Nodes live in an arena and are addressed by integer handles that stay valid until the node
-// (or an ancestor) is deleted. Nothing here recurses: every walk keeps its own stack, so a
-// tree as deep as the input allows can be built, copied and destroyed.
+// (or an ancestor) is deleted. Nothing here recurses: a walk follows the links or keeps its own
+// stack, charged to the run, so a tree as deep as the input allows can be built, copied and
+// destroyed.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -157,6 +159,7 @@ class TreeContainer {
     void Unlink(NodeId node);
     void ChargeLabel(std::size_t oldSize, std::size_t newSize);
     void CheckMemory() const;
+    void Free(NodeId node);
 
     std::vector<std::unique_ptr<Node[]>> chunks_;
     NodeId used_ = 0;  // slots handed out so far
@@ -174,8 +177,44 @@ class TreeContainer {
     std::size_t otherMemory_ = 0;  // ChargeMemory less ReleaseMemory
     std::size_t heldMemory_ = 0;
     std::size_t memoryBudget_ = kMemoryBudget;
-    std::vector<NodeId> walk_;  // reused stack for walks
 };
+
+// Memory a step holds beside the tree, charged to the run for as long as this lives: each part
+// is charged before it is allocated, and whatever is still charged is given back at the end.
+class ScopedCharge {
+  public:
+    explicit ScopedCharge(TreeContainer& tree, std::size_t bytes = 0) : tree_(tree) { Add(bytes); }
+    ScopedCharge(const ScopedCharge&) = delete;
+    ScopedCharge& operator=(const ScopedCharge&) = delete;
+    ~ScopedCharge() { tree_.ReleaseMemory(bytes_); }
+
+    void Add(std::size_t bytes) {
+        if (bytes == 0) return;
+        tree_.ChargeMemory(bytes);
+        bytes_ += bytes;
+    }
+    void Release(std::size_t bytes) {
+        bytes = std::min(bytes, bytes_);
+        tree_.ReleaseMemory(bytes);
+        bytes_ -= bytes;
+    }
+
+  private:
+    TreeContainer& tree_;
+    std::size_t bytes_ = 0;
+};
+
+// Room for `count` more elements in `items`, the growth charged before it is allocated: while
+// the elements move, the old block and the new one are both held.
+template <typename T>
+void MakeRoom(std::vector<T>& items, std::size_t count, ScopedCharge& charge) {
+    if (items.capacity() - items.size() >= count) return;
+    const std::size_t old = items.capacity();
+    const std::size_t capacity = std::max({std::size_t{16}, 2 * old, items.size() + count});
+    charge.Add(capacity * sizeof(T));
+    items.reserve(capacity);
+    charge.Release(old * sizeof(T));
+}
 
 // The number test shared by the listing and the rewriting passes.
 bool IsNumber(std::string_view text);
