@@ -130,8 +130,12 @@ std::string CirclesOf(diagram::DiagramSize size, char code) {
 int RunRegions(const Arguments& args, std::ostream& out) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     expr::TreeContainer tree;
-    const std::string regions =
-        diagram::EvaluateListing(expr::BuildListing(ReadExpression(args.operands[1]), tree), size);
+    const expr::Listing listing = expr::BuildListing(ReadExpression(args.operands[1]), tree);
+    std::string regions;
+    {
+        const expr::ScopedCharge stack(tree, diagram::EvaluationBytes(listing.size()));
+        regions = diagram::EvaluateListing(listing, size);
+    }
     out << regions << '\n';
     if (args.key) {
         for (const char code : regions)
