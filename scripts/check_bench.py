@@ -15,6 +15,7 @@ from pathlib import Path
 MB = 1e6 / 2**20  # 256 MB, read strictly as 10^6 bytes, in MiB: 244.1
 MEMORY_LIMIT_MIB = 256 * MB
 TIME_LIMIT_MS = 2000.0
+KEY_LIMIT_MS = 100.0
 GROWTH_LIMIT = 64**1.15
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
@@ -91,6 +92,24 @@ def main(out_dir, quick):
         ok = ms <= TIME_LIMIT_MS and rss <= MEMORY_LIMIT_MIB
         check(f"{name} (budget error)", f"{ms:.0f} ms {rss:.0f} MiB",
               f"<= 2 s, <= {MEMORY_LIMIT_MIB:.0f} MiB", ok)
+
+    window = {}
+    for path in sorted(out.glob("window-*.json")):
+        if path.name != "window-keys.json":
+            window.update(load(path))
+    for name in sorted(window):
+        rss = counter(window, name, "peak_rss_MiB")
+        outcome = window[name][0].get("label", "")
+        check(f"window, {name} ({outcome[:20]})", f"{rss:.0f} MiB",
+              f"<= {MEMORY_LIMIT_MIB:.0f} MiB", rss <= MEMORY_LIMIT_MIB)
+    keys = load(out / "window-keys.json")
+    for name in sorted(keys):
+        ms = fastest_ms(keys, name)
+        if name.endswith("_reference"):
+            print(f"INFO  {name:<58} {ms:>11.1f} ms   (no target)")
+            continue
+        check(f"window, key press in a 1 MiB line, {name.split('/')[-1]}", f"{ms:.2f} ms",
+              f"<= {KEY_LIMIT_MS:.0f} ms", ms <= KEY_LIMIT_MS, slack=ms <= 2 * KEY_LIMIT_MS)
 
     missed = results.count("FAIL")
     print(f"benchmark targets: {results.count('PASS')} met, {missed} missed, "
