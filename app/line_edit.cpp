@@ -194,6 +194,8 @@ LineEdit::~LineEdit() = default;
 
 void LineEdit::setText(const QString& text) {
     const QString old = text_;
+    // A composition in progress belongs to the old text: the input method drops it.
+    if (!preedit_.isEmpty() && hasFocus()) QGuiApplication::inputMethod()->reset();
     preedit_.clear();
     text_ = text.left(kMaxLength);
     steps_.clear();
