@@ -26,6 +26,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include "app/line_edit_accessible.h"
 
@@ -58,42 +59,8 @@ int Length(const QString& text) {
 
 // Where a word move stops, as the toolkit's text layout decides it.
 bool IsWordSeparator(QChar c) {
-    switch (c.unicode()) {
-        case '.':
-        case ',':
-        case '?':
-        case '!':
-        case '@':
-        case '#':
-        case '$':
-        case ':':
-        case ';':
-        case '-':
-        case '<':
-        case '>':
-        case '[':
-        case ']':
-        case '(':
-        case ')':
-        case '{':
-        case '}':
-        case '=':
-        case '/':
-        case '+':
-        case '%':
-        case '&':
-        case '^':
-        case '*':
-        case '\'':
-        case '"':
-        case '`':
-        case '~':
-        case '|':
-        case '\\':
-            return true;
-        default:
-            return false;
-    }
+    static constexpr std::u16string_view kSeparators = u".,?!@#$:;-<>[](){}=/+%&^*'\"`~|\\";
+    return kSeparators.find(c.unicode()) != std::u16string_view::npos;
 }
 
 // A run of separators or of other non-blank characters, then the blanks after it.
