@@ -1,7 +1,9 @@
 #include "app/frm_gorsek_circle.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -11,24 +13,31 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QStyle>
 #include <QTextDocument>
 #include <initializer_list>
-#include <limits>
+#include <string_view>
+#include <utility>
 
 #include "app/error_report.h"
+#include "app/line_edit.h"
+#include "app/motif_hints.h"
 #include "diagram/draw.h"
+#include "diagram/evaluator.h"
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
+#include "diagram/region_set.h"
 #include "expr/numbers.h"
 #include "expr/text.h"
 
@@ -54,12 +63,87 @@ QFont NearestFont(std::initializer_list<const char*> families, const char* gener
     return font;
 }
 
-QPushButton* DrawButton(QWidget* window, const char* caption, int top) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), window);
+// A push button that Return and Enter press while it has the focus, as Space does, without
+// being a default button: Enter anywhere else still presses nothing.
+class KeyboardPushButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+            QPushButton::keyPressEvent(event);
+            return;
+        }
+        // Held down, the key would draw again and again; one press is one draw.
+        if (!event->isAutoRepeat()) click();
+        event->accept();
+    }
+};
+
+QPushButton* DrawButton(QWidget* window, const char* caption, int top, const char* draws) {
+    auto* button = new KeyboardPushButton(QString::fromLatin1(caption), window);
     button->setGeometry(240, top, 75, 23);
     button->setAutoDefault(false);
     button->setDefault(false);
+    button->setAccessibleDescription(QString::fromLatin1(draws));
     return button;
+}
+
+// A window-wide keyboard shortcut.
+QAction* Shortcut(QWidget* window, const QList<QKeySequence>& keys) {
+    auto* action = new QAction(window);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+    return action;
+}
+
+// "A", "A and B", "A, B and C".
+QString JoinedWithAnd(const QStringList& names) {
+    if (names.size() < 2) return names.join(QString());
+    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           names.back();
+}
+
+// What the picture shows, in words: the diagram size and each shaded region with the circles
+// it lies in.
+QString DescribeDiagram(DiagramSize size, const std::string& regions) {
+    static constexpr const char* kCircles[] = {"Three circles.", "Four circles.", "Five circles."};
+    const QString circles = QString::fromLatin1(kCircles[diagram::CircleCount(size) - 3]);
+    const std::string codes = diagram::RegionUnion(regions, {});
+    if (codes.empty()) return circles + QStringLiteral(" Nothing shaded.");
+    QStringList shaded;
+    for (const char code : codes) {
+        QStringList inside;
+        for (char letter = 'A'; letter < 'A' + diagram::CircleCount(size); ++letter) {
+            const auto set = diagram::VariableSet(size, letter);
+            if (set && set->find(code) != std::string_view::npos)
+                inside << QString(QLatin1Char(letter));
+        }
+        shaded << QStringLiteral("region %1 (%2)")
+                      .arg(QString(QLatin1Char(code)), JoinedWithAnd(inside));
+    }
+    return circles + QStringLiteral(" Shaded: ") + shaded.join(QStringLiteral(", ")) +
+           QLatin1Char('.');
+}
+
+// The folder the first save dialog of a run opens in.
+QString DefaultPictureFolder() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
+    return QDir::homePath();
+}
+
+// Writes the picture to `path` as PNG, replacing a file there only once the whole picture is
+// written. Returns why it failed, or nothing.
+// The extension picks the format; the file is replaced only once the whole picture is written.
+// Empty on success, else why it failed.
+QString WritePicture(const QImage& picture, const QString& path) {
+    const auto failure = diagram::WritePicture(picture, QFile::encodeName(path).toStdString());
+    if (!failure) return {};
+    return QString::fromLocal8Bit(failure->data(), static_cast<qsizetype>(failure->size()));
 }
 
 void ReadDecimalSeparator() {
@@ -89,19 +173,26 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     IM->setGeometry(8, 96, 400, 400);
     IM->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     IM->setContextMenuPolicy(Qt::CustomContextMenu);
+    IM->setAccessibleName(QStringLiteral("Diagram"));
+    IM->setAccessibleDescription(QStringLiteral("No diagram yet."));
 
-    eIN = new QLineEdit(QStringLiteral("a*b+b*c+a*c-a*b*c"), this);
+    // The whole text, however long; the pipeline's own limit refuses a text that is too long,
+    // with a message.
+    eIN = new LineEdit(QStringLiteral("a*b+b*c+a*c-a*b*c"), this);
     eIN->setGeometry(8, 8, 225, 21);
-    // Qt would cut pasted text at 32767 characters and draw the wrong set without a word; the
-    // pipeline's own limit refuses a text that is too long, with a message.
-    eIN->setMaxLength(std::numeric_limits<int>::max());
+    eIN->setAccessibleName(QStringLiteral("Set expression"));
+    eIN->setAccessibleDescription(
+        QStringLiteral("The sets a to e joined by + (or), * (and) and - (without)"));
 
-    Button1 = DrawButton(this, "Draw (3)", 8);
+    Button1 = DrawButton(this, "Draw (3)", 8, "Draws the diagram of three circles");
 
     Memo1 = new QPlainTextEdit(QStringLiteral("+ OR\n* AND\n- SUB"), this);
     Memo1->setGeometry(320, 8, 89, 73);
     Memo1->setReadOnly(true);
-    Memo1->setFocusPolicy(Qt::ClickFocus);
+    // A click on the legend leaves the keyboard where it was: it is no control to work.
+    Memo1->setFocusPolicy(Qt::NoFocus);
+    Memo1->setAccessibleName(QStringLiteral("Operators"));
+    Memo1->setAccessibleDescription(QStringLiteral("+ OR, * AND, - SUB"));
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -115,8 +206,8 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     legendPalette.setColor(QPalette::Text, windowPalette.color(QPalette::WindowText));
     Memo1->setPalette(legendPalette);
 
-    Button2 = DrawButton(this, "Draw (4)", 32);
-    Button3 = DrawButton(this, "Draw (5)", 56);
+    Button2 = DrawButton(this, "Draw (4)", 32, "Draws the diagram of four circles");
+    Button3 = DrawButton(this, "Draw (5)", 56, "Draws the diagram of five circles");
 
     setTabOrder(eIN, Button1);
     setTabOrder(Button1, Button2);
@@ -127,7 +218,27 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &Tfrm_gorsek::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &Tfrm_gorsek::Button3Click);
     connect(IM, &QLabel::customContextMenuRequested, this, &Tfrm_gorsek::ShowPictureMenu);
-    ChooseSaveFile = [this] { return AskForPictureFile(); };
+    ChooseSaveFile = [this](const QString& proposed) { return AskForPictureFile(proposed); };
+
+    // Ctrl+3, Ctrl+4 and Ctrl+5 press the draw buttons from anywhere in the window.
+    const std::pair<QPushButton*, Qt::Key> drawKeys[] = {
+        {Button1, Qt::Key_3}, {Button2, Qt::Key_4}, {Button3, Qt::Key_5}};
+    for (const auto& [button, key] : drawKeys) {
+        connect(Shortcut(this, {QKeySequence(Qt::CTRL | key)}), &QAction::triggered, button,
+                &QPushButton::click);
+    }
+    // The picture's actions, with their shortcuts, wait for the first picture. The edit line
+    // takes Ctrl+C for itself only while it has selected text.
+    copyPictureAction_ = Shortcut(this, QKeySequence::keyBindings(QKeySequence::Copy));
+    copyPictureAction_->setText(QStringLiteral("&Copy picture"));
+    copyPictureAction_->setObjectName(QStringLiteral("copyPictureAction"));
+    copyPictureAction_->setEnabled(false);
+    connect(copyPictureAction_, &QAction::triggered, this, &Tfrm_gorsek::CopyPicture);
+    savePictureAction_ = Shortcut(this, QKeySequence::keyBindings(QKeySequence::Save));
+    savePictureAction_->setText(QStringLiteral("&Save picture as…"));
+    savePictureAction_->setObjectName(QStringLiteral("savePictureAction"));
+    savePictureAction_->setEnabled(false);
+    connect(savePictureAction_, &QAction::triggered, this, &Tfrm_gorsek::SavePicture);
 
     // The stored position is overridden: the client area starts in the middle of the screen.
     if (const QScreen* screen = this->screen()) {
@@ -158,20 +269,21 @@ void Tfrm_gorsek::FormCreate() {
 
 void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
     RunRequest(this, [&] {
-        diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_);
+        const std::string regions =
+            diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_);
         IM->setPixmap(QPixmap::fromImage(picture_));
+        IM->setAccessibleDescription(DescribeDiagram(size, regions));
+        pictureSize_ = size;
+        copyPictureAction_->setEnabled(true);
+        savePictureAction_->setEnabled(true);
     });
 }
 
 std::unique_ptr<QMenu> Tfrm_gorsek::BuildPictureMenu() {
     if (picture_.isNull()) return nullptr;
     auto menu = std::make_unique<QMenu>(this);
-    QAction* copy = menu->addAction(QStringLiteral("Copy picture"));
-    copy->setObjectName(QStringLiteral("copyPictureAction"));
-    connect(copy, &QAction::triggered, this, &Tfrm_gorsek::CopyPicture);
-    QAction* save = menu->addAction(QStringLiteral("Save picture as…"));
-    save->setObjectName(QStringLiteral("savePictureAction"));
-    connect(save, &QAction::triggered, this, &Tfrm_gorsek::SavePicture);
+    menu->addAction(copyPictureAction_);
+    menu->addAction(savePictureAction_);
     return menu;
 }
 
@@ -184,20 +296,29 @@ void Tfrm_gorsek::CopyPicture() {
 }
 
 void Tfrm_gorsek::SavePicture() {
-    QString path = ChooseSaveFile();
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-    // The extension picks the format; the file is replaced only once the whole picture is written.
-    const auto failure = diagram::WritePicture(picture_, QFile::encodeName(path).toStdString());
-    if (!failure) return;
-    const QString message =
-        QStringLiteral("Cannot save the picture to %1: %2")
-            .arg(QDir::toNativeSeparators(path),
-                 QString::fromLocal8Bit(failure->data(), static_cast<qsizetype>(failure->size())));
-    ShowErrorReport(this, QString::fromStdString(expr::WithFullStop(message.toStdString())));
+    if (picture_.isNull() || !pictureSize_) return;
+    if (saveFolder_.isEmpty()) saveFolder_ = DefaultPictureFolder();
+    QString proposed =
+        QDir(saveFolder_)
+            .filePath(QStringLiteral("diagram-%1.png").arg(diagram::CircleCount(*pictureSize_)));
+    for (;;) {
+        QString path = ChooseSaveFile(proposed);
+        if (path.isEmpty()) return;
+        if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+        const QString reason = WritePicture(picture_, path);
+        if (reason.isEmpty()) {
+            saveFolder_ = QFileInfo(path).absolutePath();
+            return;
+        }
+        const QString message = QStringLiteral("Cannot save the picture to %1: %2")
+                                    .arg(QDir::toNativeSeparators(path), reason);
+        ShowErrorReport(this, QString::fromStdString(expr::WithFullStop(message.toStdString())));
+        // The user corrects the name that failed rather than starting over.
+        proposed = path;
+    }
 }
 
-QString Tfrm_gorsek::AskForPictureFile() {
+QString Tfrm_gorsek::AskForPictureFile(const QString& proposed) {
     QFileDialog dialog(this, QStringLiteral("Save picture as"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     QStringList filters;
@@ -210,6 +331,9 @@ QString Tfrm_gorsek::AskForPictureFile() {
     }
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(QStringLiteral("png"));
+    const QFileInfo place(proposed);
+    dialog.setDirectory(place.absolutePath());
+    dialog.selectFile(place.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
@@ -218,6 +342,39 @@ bool Tfrm_gorsek::event(QEvent* event) {
     // The desktop announces changed settings; Linux itself sends nothing, so tests send it.
     if (event->type() == QEvent::LocaleChange) ReadDecimalSeparator();
     return QWidget::event(event);
+}
+
+// A context menu asked for from the keyboard by a control without one of its own (a button,
+// or the window itself) is the picture's, shown on the picture.
+void Tfrm_gorsek::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        event->ignore();
+        return;
+    }
+    ShowPictureMenu(IM->rect().center());
+}
+
+void Tfrm_gorsek::keyPressEvent(QKeyEvent* event) {
+    // X11 turns the Menu key into a context-menu event for the focused control, but not
+    // Shift+F10; that is done here the same way.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QWidget* target =
+            QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : this;
+        const QPoint at = target->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at),
+                                  event->modifiers());
+        QCoreApplication::sendEvent(target, &request);
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Tfrm_gorsek::showEvent(QShowEvent* event) {
+    // The native window exists now and is not mapped yet: the window manager reads the hints
+    // when it maps it.
+    RemoveResizeFromMotifHints(this);
+    QWidget::showEvent(event);
 }
 
 }  // namespace rivo::app

@@ -7,21 +7,27 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "diagram/diagram_size.h"
 #include "expr/tree.h"
 
+class QAction;
+class QContextMenuEvent;
 class QEvent;
+class QKeyEvent;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QPoint;
 class QPushButton;
+class QShowEvent;
 
 namespace rivo::app {
+
+class LineEdit;
 
 // The window's caption, and the application title that FormCreate sets.
 inline constexpr char kApplicationTitle[] = "K.O.B. Rivo";
@@ -35,10 +41,10 @@ class Tfrm_gorsek : public QWidget {
     explicit Tfrm_gorsek(QWidget* parent = nullptr);
     ~Tfrm_gorsek() override;
 
-    // The controls, in the order the description declares them; public like a form's fields.
+    // The controls, in the order of the form's declaration; public like a form's fields.
     // MOP (the listing of the last request) and defTV (its tree) are plain holders, never shown.
     // IV3 to IV5 are the templates the painter copies.
-    QLineEdit* eIN;
+    LineEdit* eIN;
     QPushButton* Button1;
     QPlainTextEdit* Memo1;
     std::vector<std::string> MOP{"MOP"};
@@ -58,29 +64,43 @@ class Tfrm_gorsek : public QWidget {
     // The picture IM shows; a null image before the first completed request.
     const QImage& Picture() const { return picture_; }
 
-    // The context menu of IM, which a right click on the picture opens: "Copy picture" (the
-    // action named "copyPictureAction") and "Save picture as…" ("savePictureAction"). Nothing,
-    // and no menu, while IM shows no picture.
+    // The context menu of IM, which a right click on the picture opens, and the Menu key or
+    // Shift+F10 where the focused control has no menu of its own: "Copy picture" (the action
+    // named "copyPictureAction", also Ctrl+C where no text is selected) and "Save picture as…"
+    // ("savePictureAction", also Ctrl+S). Nothing, and no menu, while IM shows no picture.
     std::unique_ptr<QMenu> BuildPictureMenu();
     // Puts the picture on the clipboard as an image.
     void CopyPicture();
-    // Asks ChooseSaveFile for a file and saves the picture there in the format its extension
-    // names (diagram::PictureFormats()), adding ".png" to a name without an extension; an unknown
-    // extension or a failure to write is shown in a message box. An empty name cancels.
+    // Asks ChooseSaveFile for a file, proposing "diagram-N.png" (N circles) in the folder of the
+    // last save of this run, at first the user's pictures folder or else the home folder, and
+    // saves the picture there in the format its extension names (diagram::PictureFormats()),
+    // adding ".png" to a name without an extension. An empty name cancels. An unknown extension
+    // or a failure to write is shown in a message box with its reason, and then the dialog asks
+    // again with the name that failed.
     void SavePicture();
-    // A file dialog for saving a picture in one of the formats; tests replace it.
-    std::function<QString()> ChooseSaveFile;
+    // A file dialog for saving a picture in one of the formats, opened on the proposed path;
+    // tests replace it.
+    std::function<QString(const QString& proposed)> ChooseSaveFile;
 
   protected:
     bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     // The body of the three click handlers.
     void DrawDiagram(diagram::DiagramSize size);
     void ShowPictureMenu(const QPoint& position);
-    QString AskForPictureFile();
+    QString AskForPictureFile(const QString& proposed);
 
     QImage picture_;
+    // The size of the diagram IM shows.
+    std::optional<diagram::DiagramSize> pictureSize_;
+    QAction* copyPictureAction_;
+    QAction* savePictureAction_;
+    // Where the next save dialog opens; empty until the first save of the run.
+    QString saveFolder_;
 };
 
 }  // namespace rivo::app

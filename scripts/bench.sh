@@ -37,4 +37,21 @@ for shape in $("$bench/road_bench" --benchmark_list_tests | cut -d/ -f2); do
     run "road-$shape" "$bench/road_bench" --benchmark_filter="^Road/$shape/"
 done
 run diff_blowup "$bench/diff_blowup_bench" --benchmark_repetitions=3
+# The real window (offscreen): one fresh process per session, as for the road; the short run
+# takes the shapes that need the most memory. The QLineEdit reference and the long session
+# only in the full run.
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+if [ -n "$quick" ]; then
+    sessions="left_chain products trailing_minus"
+    keys='^KeyPress/(start|middle|end)$'
+else
+    sessions=$("$bench/window_bench" --benchmark_list_tests | grep '^WindowSession/' | cut -d/ -f2)
+    keys='^KeyPress/'
+    run window-long "$bench/window_bench" --benchmark_filter='^LongSession/'
+fi
+for shape in $sessions; do
+    run "window-$shape" "$bench/window_bench" --benchmark_filter="^WindowSession/$shape/"
+done
+run window-keys "$bench/window_bench" --benchmark_filter="$keys" \
+    --benchmark_min_time="$min_time" --benchmark_repetitions="$reps"
 python3 scripts/check_bench.py "$out" ${quick:+--quick}

@@ -23,6 +23,7 @@ MEMORY_LIMIT_MIB = 256 * MB
 TIME_LIMIT_MS = 2000.0
 DRAW_RATIO = 1.5
 PIPELINE_MS = 5.0
+KEY_LIMIT_MS = 100.0
 GROWTH_LIMIT = 64**1.15
 SLOWDOWN = 5.0  # quick run: a time or ratio fails at this many times its target
 GROWTH_BREAK = 64**1.75  # quick run: a growth fails past this
@@ -112,6 +113,24 @@ def main(out_dir, quick):
     for name in blowup:
         check_road(f"{name} (budget error)", fastest_ms(blowup, name),
                    counter(blowup, name, "peak_rss_MiB"))
+
+    window = {}
+    for path in sorted(out.glob("window-*.json")):
+        if path.name != "window-keys.json":
+            window.update(load(path))
+    for name in sorted(window):
+        rss = counter(window, name, "peak_rss_MiB")
+        outcome = window[name][0].get("label", "")
+        check(f"window, {name} ({outcome[:20]})", f"{rss:.0f} MiB",
+              f"<= {MEMORY_LIMIT_MIB:.0f} MiB", rss <= MEMORY_LIMIT_MIB)
+    keys = load(out / "window-keys.json")
+    for name in sorted(keys):
+        ms = fastest_ms(keys, name)
+        if name.endswith("_reference"):
+            print(f"INFO  {name:<58} {ms:>11.1f} ms   (no target)")
+            continue
+        check(f"window, key press in a 1 MiB line, {name.split('/')[-1]}", f"{ms:.2f} ms",
+              f"<= {KEY_LIMIT_MS:.0f} ms", ms <= KEY_LIMIT_MS, ms < SLOWDOWN * KEY_LIMIT_MS)
 
     missed = results.count("FAIL")
     print(f"benchmark targets: {results.count('PASS')} met, {missed} missed"

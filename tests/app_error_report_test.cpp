@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +14,7 @@
 
 #include "app/error_report.h"
 #include "app/frm_gorsek_circle.h"
+#include "app/line_edit.h"
 #include "diagram/painter.h"
 #include "expr/error.h"
 #include "tests/widget_test_support.h"

@@ -202,7 +202,7 @@ class RealWindow : public ::testing::Test {
 };
 
 // Exactly the title, 414 x 505 in the middle of the 1024 x 768 screen, a fixed size and no
-// minimise or maximise function.
+// minimise, maximise or resize function.
 TEST_F(RealWindow, ShowsTheWindowWithItsTitleSizeAndPlace) {
     EXPECT_EQ(X("/usr/bin/xprop", {"-id", window_, "_NET_WM_NAME"}),
               "_NET_WM_NAME(UTF8_STRING) = \"K.O.B. Rivo\"\n");
@@ -217,8 +217,9 @@ TEST_F(RealWindow, ShowsTheWindowWithItsTitleSizeAndPlace) {
     const std::string hints = X("/usr/bin/xprop", {"-id", window_, "WM_NORMAL_HINTS"});
     EXPECT_NE(hints.find("program specified minimum size: 414 by 505"), std::string::npos) << hints;
     EXPECT_NE(hints.find("program specified maximum size: 414 by 505"), std::string::npos) << hints;
-    // Motif hints: flags, functions, decorations. Functions 8 and 16 are minimise and
-    // maximise, decorations 32 and 64 their buttons; function bit 1 would mean "all but".
+    // Motif hints: flags, functions, decorations. Functions 2, 8 and 16 are resize, minimise and
+    // maximise, decorations 4, 32 and 64 the resize handles and the two buttons; bit 1 would
+    // mean "all but".
     const std::string motif = X("/usr/bin/xprop", {"-id", window_, "_MOTIF_WM_HINTS"});
     unsigned long flags = 0, functions = 0, decorations = 0;
     ASSERT_EQ(std::sscanf(motif.c_str(), "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = %lx, %lx, %lx", &flags,
@@ -226,8 +227,8 @@ TEST_F(RealWindow, ShowsTheWindowWithItsTitleSizeAndPlace) {
               3)
         << motif;
     EXPECT_EQ(flags & 3, 3u) << motif;  // both fields below are in force
-    EXPECT_EQ(functions & (1 | 8 | 16), 0u) << motif;
-    EXPECT_EQ(decorations & (1 | 32 | 64), 0u) << motif;
+    EXPECT_EQ(functions & (1 | 2 | 8 | 16), 0u) << motif;
+    EXPECT_EQ(decorations & (1 | 4 | 32 | 64), 0u) << motif;
     EXPECT_NE(functions & 32, 0u) << motif;  // it can be closed
 }
 
@@ -253,6 +254,27 @@ TEST_F(RealWindow, DrawThreePaintsTheRegionsInsideExactlyTwoCircles) {
         const bool inTwo = seed.code == '2' || seed.code == '4' || seed.code == '6';
         EXPECT_EQ(shown.pixel(seed.x, seed.y), inTwo ? silver : white);
     }
+}
+
+// The keyboard alone: Tab twice to "Draw (4)" and Return draw the four-circle diagram; the Menu
+// key then opens the picture's menu over the picture, and Escape closes it.
+TEST_F(RealWindow, KeyboardAloneDrawsAndOpensThePictureMenu) {
+    const WindowPlace place = Place(window_);
+    X("/usr/bin/xdotool", {"windowfocus", "--sync", window_});
+    X("/usr/bin/xdotool", {"key", "Tab", "Tab", "Return"});
+    const QImage four = rivo::diagram::PaintDiagram(DiagramSize::kFour, "CDEJK");
+    EXPECT_TRUE(PollUntil([&] {
+        return DifferentPixels(Picture(Screenshot("keyboard-draw-4"), place), four) == 0;
+    })) << "Tab, Tab, Return did not draw the four circles";
+
+    X("/usr/bin/xdotool", {"key", "Menu"});
+    EXPECT_TRUE(PollUntil([&] {
+        return DifferentPixels(Picture(Screenshot("picture-menu"), place), four) > 0;
+    })) << "no menu over the picture";
+    X("/usr/bin/xdotool", {"key", "Escape"});
+    EXPECT_TRUE(PollUntil([&] {
+        return DifferentPixels(Picture(Screenshot("menu-closed"), place), four) == 0;
+    })) << "the menu stayed open";
 }
 
 // An error is a modal box titled like the program over the window; after OK the window keeps

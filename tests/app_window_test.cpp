@@ -2,12 +2,12 @@
 // the pictures its three buttons paint, and the locale refresh of the decimal separator.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEvent>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -18,9 +18,11 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/frm_gorsek_circle.h"
+#include "app/line_edit.h"
 #include "diagram/painter.h"
 #include "expr/numbers.h"
 #include "tests/comma_locale.h"
@@ -163,6 +165,7 @@ TEST(MainWindow, LegendFitsItsBox) {
     EXPECT_EQ(legend->document()->blockCount(), 3);
 }
 
+// The legend takes no focus, not even from a click: the keyboard stays where it was.
 TEST(MainWindow, FocusStartsInTheEditLineAndTabsThroughTheButtons) {
     ShownWindow shown;
     const Tfrm_gorsek& w = shown.frm_gorsek;
@@ -174,7 +177,12 @@ TEST(MainWindow, FocusStartsInTheEditLineAndTabsThroughTheButtons) {
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), w.Button3);
-    EXPECT_FALSE(w.Memo1->focusPolicy() & Qt::TabFocus);
+    EXPECT_EQ(w.Memo1->focusPolicy(), Qt::NoFocus);
+    w.Button2->setFocus();
+    QTest::mouseClick(w.Memo1->viewport(), Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(QApplication::focusWidget(), w.Button2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w.Button3);
 }
 
 TEST(MainWindow, HasNoDefaultButton) {
@@ -185,6 +193,7 @@ TEST(MainWindow, HasNoDefaultButton) {
         EXPECT_FALSE(button->autoDefault());
     }
     QTest::keyClick(w.eIN, Qt::Key_Return);
+    QTest::keyClick(w.eIN, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(w.IM->pixmap().isNull());
 }
 
@@ -245,31 +254,121 @@ TEST(MainWindow, SpaceOnAFocusedButtonDraws) {
     EXPECT_EQ(ShownPicture(w), PaintDiagram(DiagramSize::kFour, "CDEJK"));
 }
 
-// Sets or removes environment variables for one test and puts the old values back.
-class EnvironmentScope {
-  public:
-    void Set(const char* name, const std::string& value) {
-        Save(name);
-        setenv(name, value.c_str(), 1);
+// Return and keypad Enter press a focused draw button; Ctrl+3, Ctrl+4 and Ctrl+5 press the
+// buttons from anywhere in the window, with the keypad's digits too, and type nothing.
+TEST(MainWindow, KeyboardPressesTheDrawButtons) {
+    const QImage three = PaintDiagram(DiagramSize::kThree, "246");
+    const QImage four = PaintDiagram(DiagramSize::kFour, "CDEJK");
+    const QImage five = PaintDiagram(DiagramSize::kFive, "CDFJPQR");
+    const struct {
+        const char* name;
+        int focus;  // eIN, Button1, Button2, Button3
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const QImage& drawn;
+    } rows[] = {
+        {"Return on Draw (3)", 1, Qt::Key_Return, {}, three},
+        {"keypad Enter on Draw (4)", 2, Qt::Key_Enter, Qt::KeypadModifier, four},
+        {"Return on Draw (5)", 3, Qt::Key_Return, {}, five},
+        {"Ctrl+3 in the edit line", 0, Qt::Key_3, Qt::ControlModifier, three},
+        {"Ctrl+4 on Draw (5)", 3, Qt::Key_4, Qt::ControlModifier, four},
+        {"Ctrl+5 of the keypad in the edit line", 0, Qt::Key_5,
+         Qt::ControlModifier | Qt::KeypadModifier, five},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ShownWindow shown;
+        Tfrm_gorsek& w = shown.frm_gorsek;
+        QWidget* const controls[] = {w.eIN, w.Button1, w.Button2, w.Button3};
+        controls[row.focus]->setFocus();
+        QTest::keyClick(controls[row.focus], row.key, row.modifiers);
+        EXPECT_EQ(ShownPicture(w), row.drawn);
+        EXPECT_EQ(w.eIN->text(), "a*b+b*c+a*c-a*b*c");
     }
-    ~EnvironmentScope() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second) {
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            } else {
-                unsetenv(it->first.c_str());
-            }
-        }
+}
+
+// What assistive technologies read: every control in the window's tree with a name, what each
+// button draws, and the edit line as an editable text they read and change.
+TEST(MainWindow, NamesItsControlsForAssistiveTechnology) {
+    ShownWindow shown;
+    Tfrm_gorsek& w = shown.frm_gorsek;
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&w);
+    const struct {
+        QWidget* control;
+        const char* name;
+        const char* description;
+    } rows[] = {
+        {w.eIN, "Set expression", "The sets a to e joined by + (or), * (and) and - (without)"},
+        {w.Button1, "Draw (3)", "Draws the diagram of three circles"},
+        {w.Button2, "Draw (4)", "Draws the diagram of four circles"},
+        {w.Button3, "Draw (5)", "Draws the diagram of five circles"},
+        {w.Memo1, "Operators", "+ OR, * AND, - SUB"},
+        {w.IM, "Diagram", "No diagram yet."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(row.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_GE(window->indexOfChild(control), 0);
+        EXPECT_EQ(control->text(QAccessible::Name), row.name);
+        EXPECT_EQ(control->text(QAccessible::Description), row.description);
     }
 
-  private:
-    void Save(const char* name) {
-        const char* value = std::getenv(name);
-        saved_.emplace_back(name,
-                            value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+    QAccessibleInterface* edit = QAccessible::queryAccessibleInterface(w.eIN);
+    EXPECT_EQ(edit->role(), QAccessible::EditableText);
+    EXPECT_TRUE(edit->state().editable);
+    EXPECT_TRUE(edit->state().focused);
+    EXPECT_EQ(edit->text(QAccessible::Value), "a*b+b*c+a*c-a*b*c");
+    QAccessibleTextInterface* text = edit->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->characterCount(), 17);
+    EXPECT_EQ(text->text(4, 7), "b*c");
+    text->setSelection(0, 2, 5);
+    EXPECT_EQ(w.eIN->selectedText(), "b+b");
+    int start = 0, end = 0;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(2, 5));
+    const QRect cursor = w.eIN->cursorRect();
+    EXPECT_EQ(
+        text->offsetAtPoint(w.eIN->mapToGlobal(QPoint(cursor.left() + 5, cursor.center().y()))),
+        text->cursorPosition());
+    ASSERT_NE(edit->editableTextInterface(), nullptr);
+    edit->editableTextInterface()->replaceText(0, 1, "c");
+    EXPECT_EQ(w.eIN->text(), "c*b+b*c+a*c-a*b*c");
+    w.eIN->undo();
+    EXPECT_EQ(w.eIN->text(), "a*b+b*c+a*c-a*b*c");
+}
+
+// The picture's description says the diagram size and each shaded region with the circles it
+// lies in, anew with every draw; a request that fails leaves it as it was.
+TEST(MainWindow, DescribesThePicture) {
+    ShownWindow shown;
+    Tfrm_gorsek& w = shown.frm_gorsek;
+    QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(w.IM);
+    const struct {
+        QPushButton* button;
+        const char* text;
+        const char* description;
+    } rows[] = {
+        {w.Button1, "a*b+b*c+a*c-a*b*c",
+         "Three circles. Shaded: region 2 (A and B), region 4 (A and C), region 6 (B and C)."},
+        {w.Button1, "c*b*a", "Three circles. Shaded: region 5 (A, B and C)."},
+        {w.Button1, "a-b-c", "Three circles. Shaded: region 1 (A)."},
+        {w.Button2, "", "Four circles. Nothing shaded."},
+        {w.Button3, "1/0", "Four circles. Nothing shaded."},  // fails: unchanged
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        rivo::testing::ModalBoxWatcher box;
+        w.eIN->setText(QString::fromLatin1(row.text));
+        QTest::mouseClick(row.button, Qt::LeftButton);
+        if (row.button == w.Button3) {
+            EXPECT_TRUE(box.Wait());
+        }
+        EXPECT_EQ(picture->text(QAccessible::Description), row.description);
+        EXPECT_EQ(picture->role(), QAccessible::Graphic);
     }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
+}
 
 // The separator is read from the user's locale when the window starts and again on the
 // locale-change event, sent to the window or to the application.
@@ -277,7 +376,7 @@ TEST(MainWindow, ReadsTheSeparatorAtStartAndOnLocaleChange) {
     const rivo::testing::CommaLocale comma;
     if (!comma.Built()) GTEST_SKIP() << "localedef could not build de_DE (package locales missing)";
     const rivo::testing::SeparatorScope restore('.');
-    EnvironmentScope environment;
+    rivo::testing::EnvironmentScope environment;
     environment.Set("LOCPATH", comma.Dir().string());
     environment.Set("LC_ALL", comma.kName);
     ShownWindow shown;

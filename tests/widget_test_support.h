@@ -1,5 +1,5 @@
-// Helpers of the widget tests: the picture a window shows, and a watcher that records and
-// closes the modal message box a test expects.
+// Helpers of the widget tests: the picture a window shows, a watcher that records and closes
+// the modal message box a test expects, and environment variables set for one test.
 #pragma once
 
 #include <QAbstractButton>
@@ -10,7 +10,11 @@
 #include <QMetaObject>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/frm_gorsek_circle.h"
 
@@ -75,6 +79,32 @@ class ModalBoxWatcher {
   private:
     QTimer timer_;
     std::optional<SeenBox> seen_;
+};
+
+// Sets or removes environment variables for one test and puts the old values back.
+class EnvironmentScope {
+  public:
+    void Set(const char* name, const std::string& value) {
+        Save(name);
+        setenv(name, value.c_str(), 1);
+    }
+    ~EnvironmentScope() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second) {
+                setenv(it->first.c_str(), it->second->c_str(), 1);
+            } else {
+                unsetenv(it->first.c_str());
+            }
+        }
+    }
+
+  private:
+    void Save(const char* name) {
+        const char* value = std::getenv(name);
+        saved_.emplace_back(name,
+                            value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 }  // namespace rivo::testing
