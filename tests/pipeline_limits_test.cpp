@@ -99,10 +99,11 @@ TEST(PipelineLimits, OneByteOverTheLimitIsRefusedAndChangesNothing) {
 }
 
 TEST(PipelineLimits, TheListingStillHeldCountsAgainstTheNextRequest) {
-    // 600 KiB of the shape that makes the most nodes, listed, fills most of the memory
-    // budget; while the window still holds that listing, the same request again would need
-    // twice as much.
-    const std::string text = ShapedText(TextShape::kTrailingMinus, 600 * 1024);
+    // The shape that makes the most nodes, listed, at a size that fills most of the memory
+    // budget (600 KiB for every 128 MiB); while the window still holds that listing, the same
+    // request again would need twice as much.
+    const std::string text =
+        ShapedText(TextShape::kTrailingMinus, 600 * 1024 * (rivo::expr::kMemoryBudget >> 20) / 128);
     Window window;
     ASSERT_EQ(window.Draw(text), "ABCDEFGHIJK");
     const std::size_t lines = window.listing.size();
