@@ -4,7 +4,6 @@
 // depth-first recursion, so errors surface at the same point.
 #include "expr/m_macros_diff.h"
 
-#include <array>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -14,6 +13,7 @@
 
 #include "expr/error.h"
 #include "expr/numbers.h"
+#include "expr/text.h"
 
 namespace rivo::expr {
 
@@ -308,12 +308,7 @@ void ApplyFirstRule(TreeContainer& tree, NodeId node, const std::string& variabl
 
 bool IsPlainName(std::string_view label) {
     // A table, not find_first_of: this runs for every node of every derivative.
-    static constexpr auto kMarks = [] {
-        std::array<bool, 256> table{};
-        for (const char c : std::string_view("@+-*/\\><="))
-            table[static_cast<unsigned char>(c)] = true;
-        return table;
-    }();
+    static constexpr auto kMarks = ByteTable("@+-*/\\><=");
     for (const char c : label) {
         if (kMarks[static_cast<unsigned char>(c)]) return false;
     }

@@ -1,8 +1,8 @@
-// The parser. Read literally, the language is defined by rescanning the text of every node for
-// its loosest operator at depth zero; that is quadratic and recursive. Here the whole input is
+// The parser. The plain way to split a text is to rescan each node's text for its loosest
+// operator at depth zero; that is quadratic and recursive. Here the whole input is
 // indexed once, so that each node's splits are found by binary search (or, for the left operand
 // of a split, next to its parent's in constant time), and the nodes are filled from an explicit
-// work stack in exactly the order the recursive definition fills them.
+// work stack in exactly the order a recursive parser would fill them.
 #include "expr/m_tree.h"
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include "expr/error.h"
 #include "expr/m_macros_diff.h"
 #include "expr/m_macros_optimize.h"
+#include "expr/text.h"
 
 namespace rivo::expr {
 
@@ -447,12 +448,7 @@ namespace {
 std::string_view KindSuffix(const std::string& label) {
     if (label.size() >= 3 && label.find(" @F") != std::string::npos) return {};
     if (IsNumber(label)) return " @N";
-    static constexpr auto kOperatorBytes = [] {
-        std::array<bool, 256> table{};
-        for (const char c : std::string_view("+=-*/><^!&"))
-            table[static_cast<unsigned char>(c)] = true;
-        return table;
-    }();
+    static constexpr auto kOperatorBytes = ByteTable("+=-*/><^!&");
     for (const char c : label) {
         if (kOperatorBytes[static_cast<unsigned char>(c)]) return " @F";
     }

@@ -8,8 +8,8 @@
 #include "expr/m_tree.h"
 #include "expr/notation.h"
 #include "expr/tree.h"
-#include "tests/expression_shapes.h"
 #include "oracle/literal_parser.h"
+#include "tests/expression_shapes.h"
 
 namespace {
 

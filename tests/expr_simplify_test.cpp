@@ -318,7 +318,8 @@ std::string RandomExpression(std::mt19937& rng, int depth, bool withMinus) {
     }
 }
 
-// The walk word for word: children by index, each to its end, then the node until no rule fires.
+// The plain recursive walk, as a reference: children by index, each to its end, then the node until
+// no rule fires.
 void LiteralSimplifyTree(TreeContainer& tree, NodeId node) {
     const int n = tree.ChildCount(node);
     for (int i = 0; i < n; ++i)
