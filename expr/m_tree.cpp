@@ -11,20 +11,20 @@
 //      "last" are occurrences at depth zero (below); "inner" means neither the first nor the
 //      last byte of the text (with the "0" of step 3); "cut" is the first 23 bytes.
 //
-//   class  looks for, at depth zero         takes  where   label            children
-//   ;      ";"                              first  any     the text, cut    see Lists below
-//   :      ":"                              last   any     ":"              left, right
-//   =      "=" with no "=" after it and     last   inner   "="              left, right
-//          none of = ! < > before it
-//   cmp    "==" "!=" "<=" ">=", or else     last   inner   the one or two   left, right (after
-//          "<" ">", starting there                         bytes            the whole operator)
-//   + -    "+" or "-"                       last   any     that byte        left, right
-//   * /    "*" or "/"                       last   any     that byte        left, right
-//   ^      "^"                              last   any     "^"              left, right
-//   call   "(" or "[" at ANY depth          first  any     the bytes before one: the bytes
-//                                                          it, then " @F"   after it, up to but
-//                                                          or " @A"         not the last byte
-//   leaf   none of the above                -      -       the text, cut    none
+//   class    looks for, at depth zero         takes  where  label           children
+//   list     ";"                              first  any    the text, cut   see Lists below
+//   colon    ":"                              last   any    ":"             left, right
+//   assign   "=" with no "=" after it and     last   inner  "="             left, right
+//            none of = ! < > before it
+//   compare  "==" "!=" "<=" ">=", or else     last   inner  the one or two  left, right (after
+//            "<" ">", starting there                        bytes           the whole operator)
+//   add      "+" or "-"                       last   any    that byte       left, right
+//   multiply "*" or "/"                       last   any    that byte       left, right
+//   power    "^"                              last   any    "^"             left, right
+//   call     "(" or "[" at ANY depth          first  any    the bytes       one: the bytes
+//                                                           before it, then after it, up to but
+//                                                           " @F" or " @A"  not the last byte
+//   leaf     none of the above                -      -      the text, cut   none
 //
 // Depth zero: counting from the text's first byte, "(" adds one to a parenthesis count and ")"
 // takes one away; "[" and "]" do the same to a bracket count, but only where the parenthesis
@@ -53,8 +53,9 @@
 // nothing is at depth zero, so the text falls to the call row, its last byte dropped: «(a+b» is
 // " @F"("+"("a", "")). After a stray ")" or "]" a count stays below zero and no operator behind
 // it is found: «a)+b» is a leaf. Bytes after a call's closing bracket are not read as such:
-// «f(x)y» is "f @F"("x)"). "1E-5" splits at the "-". The parser reports nothing: every text within
-// kMaxExpressionBytes yields a tree.
+// «f(x)y» is "f @F"("x)"). "1E-5" splits at the "-". There is no syntax error: every text yields a
+// tree, unless it is longer than kMaxExpressionBytes or the tree passes its budgets, which ends
+// the run with "Expression is too large".
 //
 // How it is fast. The plain way to split a text is to rescan each node's text for its loosest
 // operator at depth zero; that is quadratic and recursive. Here the whole input is
