@@ -48,7 +48,8 @@ class Tfrm_gorsek : public QWidget {
     QPushButton* Button1;
     QPlainTextEdit* Memo1;
     std::vector<std::string> MOP{"MOP"};
-    expr::TreeContainer defTV;
+    expr::RunBudget budget;  // what a request on defTV may spend
+    expr::TreeContainer defTV{budget};
     QLabel* IM;
     QPushButton* Button2;
     const QImage& IV3;

@@ -30,7 +30,8 @@ void BM_DiffBlowUp(benchmark::State& state) {
     std::size_t labelBytes = 0;
     std::size_t work = 0;
     for (auto _ : state) {
-        rivo::expr::TreeContainer tree;
+        rivo::expr::RunBudget budget;
+        rivo::expr::TreeContainer tree(budget);
         const std::size_t before = rivo::bench::HeldHeapBytes();
         rivo::bench::ResetPeakHeap();
         try {
@@ -45,8 +46,8 @@ void BM_DiffBlowUp(benchmark::State& state) {
         }
         peakHeap = std::max(peakHeap, rivo::bench::PeakHeapBytes() - before);
         nodes = tree.NodeCount();
-        labelBytes = tree.LabelBytes();
-        work = tree.WorkDone();
+        labelBytes = budget.LabelBytes();
+        work = budget.WorkDone();
         state.PauseTiming();
         tree.Clear();
         state.ResumeTiming();

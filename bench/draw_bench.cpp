@@ -30,7 +30,8 @@ constexpr const char* kAllRegionsText = "a+b+c+d+e";
 
 // What the window keeps between clicks: the tree holder, the listing memo and the picture.
 struct Window {
-    rivo::expr::TreeContainer tree;
+    rivo::expr::RunBudget budget;
+    rivo::expr::TreeContainer tree{budget};
     std::vector<std::string> listing;
     QImage picture;
 

@@ -15,7 +15,8 @@ using namespace rivo::expr;
 void Simplify(benchmark::State& state, const std::string& text) {
     for (auto _ : state) {
         state.PauseTiming();
-        TreeContainer tree;
+        RunBudget budget;
+        TreeContainer tree(budget);
         const NodeId root = tree.AddFirstTopLevel("");
         ParseExpression(text, tree, root);
         state.ResumeTiming();

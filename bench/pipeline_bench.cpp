@@ -28,7 +28,8 @@ std::size_t Lines(const std::string& text, rivo::expr::TreeContainer& tree) {
 
 void BM_Pipeline(benchmark::State& state, TextShape shape, std::size_t bytes) {
     const std::string text = rivo::testing::ShapedText(shape, bytes);
-    rivo::expr::TreeContainer tree;
+    rivo::expr::RunBudget budget;
+    rivo::expr::TreeContainer tree(budget);
     std::size_t lines = 0;
     for (auto _ : state)
         lines = Lines(text, tree);
@@ -43,7 +44,8 @@ constexpr std::size_t kSmallPerLarge = kLarge / kSmall;
 void BM_Growth(benchmark::State& state, TextShape shape) {
     const std::string small = rivo::testing::ShapedText(shape, kSmall);
     const std::string large = rivo::testing::ShapedText(shape, kLarge);
-    rivo::expr::TreeContainer tree;
+    rivo::expr::RunBudget budget;
+    rivo::expr::TreeContainer tree(budget);
     rivo::bench::InterleavedPair pair;
     for (auto _ : state) {
         pair.Measure([&] { Lines(large, tree); }, 1,

@@ -29,7 +29,8 @@ void BM_Road(benchmark::State& state, TextShape shape) {
     std::string outcome;
     for (auto _ : state) {
         // As in the window: the tree, the listing and the picture outlive the request.
-        rivo::expr::TreeContainer tree;
+        rivo::expr::RunBudget budget;
+        rivo::expr::TreeContainer tree(budget);
         std::vector<std::string> listing;
         QImage picture;
         const std::size_t before = rivo::bench::HeldHeapBytes();

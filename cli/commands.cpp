@@ -26,8 +26,7 @@ namespace {
 // Writes the lines, each with its newline, once the run's budget has paid for them: main
 // collects standard output in a string stream and copies it out when the run has succeeded, so
 // the stream (which doubles as it grows) and that copy can hold the text three times over.
-void WriteLines(expr::TreeContainer& budget, std::ostream& out,
-                std::span<const std::string> lines) {
+void WriteLines(expr::RunBudget& budget, std::ostream& out, std::span<const std::string> lines) {
     std::size_t bytes = 0;
     for (const auto& line : lines)
         bytes += line.size() + 1;
@@ -39,10 +38,11 @@ void WriteLines(expr::TreeContainer& budget, std::ostream& out,
 // parse EXPR: the forest exactly as the parser left it, before any pass.
 int RunParse(const Arguments& args, std::ostream& out) {
     const std::string text = ReadExpression(args.operands[0]);
-    expr::TreeContainer tree;
+    expr::RunBudget budget;
+    expr::TreeContainer tree(budget);
     const expr::NodeId root = tree.AddFirstTopLevel("");
     expr::ParseExpression(text, tree, root);
-    WriteLines(tree, out, expr::FormatForest(tree, &tree));
+    WriteLines(budget, out, expr::FormatForest(tree, &budget));
     return 0;
 }
 
@@ -98,17 +98,19 @@ int RunPaint(const Arguments& args, std::ostream&) {
 
 // tree EXPR: the root node's tree after the passes, on one line.
 int RunTree(const Arguments& args, std::ostream& out) {
-    expr::TreeContainer tree;
+    expr::RunBudget budget;
+    expr::TreeContainer tree(budget);
     expr::BuildTree(ReadExpression(args.operands[0]), tree);
-    const std::string line = expr::FormatSubtree(tree, tree.FirstTopLevel(), &tree);
-    WriteLines(tree, out, {&line, 1});
+    const std::string line = expr::FormatSubtree(tree, tree.FirstTopLevel(), &budget);
+    WriteLines(budget, out, {&line, 1});
     return 0;
 }
 
 // listing EXPR: the prefix listing, one line each, the bytes exactly.
 int RunListing(const Arguments& args, std::ostream& out) {
-    expr::TreeContainer tree;
-    WriteLines(tree, out, expr::BuildListing(ReadExpression(args.operands[0]), tree));
+    expr::RunBudget budget;
+    expr::TreeContainer tree(budget);
+    WriteLines(budget, out, expr::BuildListing(ReadExpression(args.operands[0]), tree));
     return 0;
 }
 
@@ -129,11 +131,12 @@ std::string CirclesOf(diagram::DiagramSize size, char code) {
 // more line per code: the code, a tab, and the circles it lies in.
 int RunRegions(const Arguments& args, std::ostream& out) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
-    expr::TreeContainer tree;
+    expr::RunBudget budget;
+    expr::TreeContainer tree(budget);
     const expr::Listing listing = expr::BuildListing(ReadExpression(args.operands[1]), tree);
     std::string regions;
     {
-        const expr::ScopedCharge stack(tree, diagram::EvaluationBytes(listing.size()));
+        const expr::ScopedCharge stack(budget, diagram::EvaluationBytes(listing.size()));
         regions = diagram::EvaluateListing(listing, size);
     }
     out << regions << '\n';
@@ -148,7 +151,8 @@ int RunRegions(const Arguments& args, std::ostream& out) {
 int RunDraw(const Arguments& args, std::ostream&) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     const std::string& file = OutputFile(args, "draw");
-    expr::TreeContainer tree;
+    expr::RunBudget budget;
+    expr::TreeContainer tree(budget);
     std::vector<std::string> listing;
     QImage picture;
     diagram::DrawDiagram(size, ReadExpression(args.operands[1]), tree, listing, picture);

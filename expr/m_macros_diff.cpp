@@ -225,7 +225,7 @@ void Rebuild(TreeContainer& tree, NodeId node, const RebuildRule& rule,
     std::string exponent;
     if (rule.shape.usesExponent) {
         const long double lowered = ParseNumber(tree.Label(v)) - 1.0L;
-        tree.ChargeWork(FormatWork(lowered));
+        tree.Budget().ChargeWork(FormatWork(lowered));
         exponent = FormatNumber(lowered);
     }
 
@@ -318,7 +318,7 @@ bool IsPlainName(std::string_view label) {
 void Differentiate(TreeContainer& tree, NodeId node, const std::string& variable) {
     // Each node adds at most a few slots, but the pending stack grows with the derivative: it
     // grows only once the budget has room.
-    ScopedCharge charge(tree);
+    ScopedCharge charge(tree.Budget());
     std::vector<NodeId> pending;
     MakeRoom(pending, 1, charge);
     pending.push_back(node);
@@ -326,7 +326,7 @@ void Differentiate(TreeContainer& tree, NodeId node, const std::string& variable
     while (!pending.empty()) {
         const NodeId current = pending.back();
         pending.pop_back();
-        tree.ChargeWork(1);
+        tree.Budget().ChargeWork(1);
         slots.clear();
         ApplyFirstRule(tree, current, variable, slots);
         // Last slot pushed first: the first one, with everything below it, is finished before
@@ -343,7 +343,7 @@ void ExpandDiff(TreeContainer& tree, NodeId node) {
         NodeId next;
     };
     // The stack is as deep as the tree: it grows only once the budget has room.
-    ScopedCharge charge(tree);
+    ScopedCharge charge(tree.Budget());
     std::vector<Frame> stack;
     MakeRoom(stack, 1, charge);
     stack.push_back({node, tree.FirstChild(node)});
@@ -361,8 +361,8 @@ void ExpandDiff(TreeContainer& tree, NodeId node) {
         if (tree.Label(current) != "diff @F") continue;
 
         // Labels may be as long as the text: each copy is charged before it is made.
-        const ScopedCharge variableCopy(
-            tree, TreeContainer::StringHeapBytes(tree.Label(tree.Child(current, 1)).size()));
+        const ScopedCharge variableCopy(tree.Budget(),
+                                        StringHeapBytes(tree.Label(tree.Child(current, 1)).size()));
         const std::string variable = tree.Label(tree.Child(current, 1));
         const NodeId expression = tree.Child(current, 0);
         Differentiate(tree, expression, variable);
@@ -372,8 +372,8 @@ void ExpandDiff(TreeContainer& tree, NodeId node) {
         // one by one: nested calls around a wide derivative would otherwise relink all of its
         // children again at every level.
         {
-            const ScopedCharge labelCopy(
-                tree, TreeContainer::StringHeapBytes(tree.Label(expression).size()));
+            const ScopedCharge labelCopy(tree.Budget(),
+                                         StringHeapBytes(tree.Label(expression).size()));
             tree.SetLabel(current, tree.Label(expression));
         }
         tree.Delete(tree.Child(current, 1));

@@ -44,7 +44,7 @@ long double Value(const Tree& t, NodeId n) {
 
 // fmt(value), its cost charged to the run: a value far from 1 takes up to a hundred steps.
 std::string Formatted(Tree& t, long double value) {
-    t.ChargeWork(FormatWork(value));
+    t.Budget().ChargeWork(FormatWork(value));
     return FormatNumber(value);
 }
 
@@ -366,7 +366,7 @@ void SimplifyTree(TreeContainer& tree, NodeId node) {
         NodeId nextChild;
     };
     // The stack is as deep as the tree: it grows only once the budget has room.
-    ScopedCharge charge(tree);
+    ScopedCharge charge(tree.Budget());
     std::vector<Frame> stack;
     MakeRoom(stack, 1, charge);
     stack.push_back({node, tree.FirstChild(node)});
@@ -389,7 +389,7 @@ void ReplaceWithSubtree(TreeContainer& tree, NodeId source, NodeId target) {
     // source is usually one of them or below one. The scratch node stands last at the top level,
     // so the root stays the first top-level node. The label may be as long as the text: its copy
     // is charged first.
-    const ScopedCharge copy(tree, TreeContainer::StringHeapBytes(tree.Label(source).size()));
+    const ScopedCharge copy(tree.Budget(), StringHeapBytes(tree.Label(source).size()));
     std::string label = tree.Label(source);
     const NodeId scratch = tree.AppendChild(kNoNode, "");
     tree.MoveChildren(source, scratch);

@@ -72,6 +72,7 @@
 #include "expr/error.h"
 #include "expr/m_macros_diff.h"
 #include "expr/m_macros_optimize.h"
+#include "expr/numbers.h"
 #include "expr/text.h"
 
 namespace rivo::expr {
@@ -379,21 +380,6 @@ struct Task {
 
 }  // namespace
 
-std::string StripOuterParens(std::string_view text) {
-    std::string t(text);
-    if (t.size() <= 2) return t;
-    while (!t.empty() && t.front() == '(' && t.back() == ')') {
-        int count = 1;
-        for (std::size_t k = 1; k + 1 < t.size(); ++k) {
-            if (t[k] == '(') ++count;
-            if (t[k] == ')') --count;
-            if (count == 0) return t;
-        }
-        t = t.substr(1, t.size() - 2);
-    }
-    return t;
-}
-
 void CheckExpressionSize(std::string_view text) {
     if (text.size() > kMaxExpressionBytes) throw PipelineError(kTooLargeMessage);
 }
@@ -402,7 +388,7 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
     CheckExpressionSize(text);
     // What the parse holds besides the tree (the index, the work stack) counts against the
     // run's memory until it ends; each part is charged before it is allocated.
-    ScopedCharge charge(tree);
+    ScopedCharge charge(tree.Budget());
     const IndexPlan plan(text);
     charge.Add(plan.KeptBytes() + plan.ScratchBytes());
     const TextIndex index(text, plan);
@@ -489,8 +475,7 @@ void ParseExpression(std::string_view text, TreeContainer& tree, NodeId node) {
             const std::int32_t nameLength = q - s.begin + (s.zeroPrefix ? 1 : 0);
             // The name is the only label not cut short, as long as the text: charged before
             // it is made, until the node has taken it over and charged it itself.
-            const std::size_t heap =
-                TreeContainer::StringHeapBytes(static_cast<std::size_t>(nameLength) + 3);
+            const std::size_t heap = StringHeapBytes(static_cast<std::size_t>(nameLength) + 3);
             charge.Add(heap);
             fill(index.TextOf(s, 0, nameLength, index.At(q) == '(' ? " @F" : " @A"));
             charge.Release(heap);
@@ -522,18 +507,23 @@ std::string LineOf(const std::string& label, std::string_view suffix) {
     return line;
 }
 
-// The pre-order walk of ListSubtree; with a budget, every line counts against its memory before
-// it is made. It follows the sibling and parent links instead of keeping a stack: the walk runs
-// while the tree and the growing listing hold the most memory of the whole run.
-void AppendLines(const TreeContainer& tree, NodeId node, Listing& listing, TreeContainer* budget) {
+}  // namespace
+
+std::string AddKindSuffix(const std::string& label) {
+    return LineOf(label, KindSuffix(label));
+}
+
+void ListSubtree(const TreeContainer& tree, NodeId node, RunBudget& budget, Listing& listing) {
+    // The walk follows the sibling and parent links instead of keeping a stack: it runs while
+    // the tree and the growing listing hold the most memory of the whole run. What the lines
+    // take is the run's for as long as it lasts.
+    ScopedCharge charge(budget);
     NodeId current = node;
     while (true) {
         const std::string& label = tree.Label(current);
         const std::string_view suffix = KindSuffix(label);
-        if (budget != nullptr) {
-            const std::size_t heap = TreeContainer::StringHeapBytes(label.size() + suffix.size());
-            if (heap != 0) budget->ChargeMemory(heap);
-        }
+        charge.Add(StringHeapBytes(label.size() + suffix.size()));
+        MakeRoom(listing, 1, charge);
         listing.push_back(LineOf(label, suffix));
         if (const NodeId first = tree.FirstChild(current); first != kNoNode) {
             current = first;
@@ -541,25 +531,16 @@ void AppendLines(const TreeContainer& tree, NodeId node, Listing& listing, TreeC
         }
         while (current != node && tree.NextSibling(current) == kNoNode)
             current = tree.Parent(current);
-        if (current == node) return;
+        if (current == node) break;
         current = tree.NextSibling(current);
     }
-}
-
-}  // namespace
-
-std::string AddKindSuffix(const std::string& label) {
-    return LineOf(label, KindSuffix(label));
-}
-
-void ListSubtree(const TreeContainer& tree, NodeId node, Listing& listing) {
-    AppendLines(tree, node, listing, nullptr);
+    charge.Keep();
 }
 
 std::size_t ListingBytes(const Listing& listing) {
     std::size_t bytes = listing.capacity() * sizeof(std::string);
     for (const std::string& line : listing)
-        bytes += TreeContainer::StringHeapBytes(line.capacity());
+        bytes += StringHeapBytes(line.capacity());
     return bytes;
 }
 
@@ -582,11 +563,12 @@ Listing BuildListing(std::string_view text, TreeContainer& tree) {
 }
 
 Listing ListTree(TreeContainer& tree) {
-    // The listing is part of the run: it counts against the run's memory as it grows.
+    // The listing is part of the run: it counts against the run's memory as it grows. It holds
+    // one line per node of the root's subtree, at most the whole tree.
     Listing listing;
-    tree.ChargeMemory(tree.NodeCount() * sizeof(std::string));
+    tree.Budget().ChargeMemory(tree.NodeCount() * sizeof(std::string));
     listing.reserve(tree.NodeCount());
-    AppendLines(tree, tree.FirstTopLevel(), listing, &tree);
+    ListSubtree(tree, tree.FirstTopLevel(), tree.Budget(), listing);
     return listing;
 }
 

@@ -11,10 +11,6 @@
 
 namespace rivo::expr {
 
-// The text without parentheses that enclose all of it: «((a))» gives "a", «(a)+(b)» stays
-// whole, "()" stays "()" and «(())» gives the empty text.
-std::string StripOuterParens(std::string_view text);
-
 // Fills `node`, which already belongs to the tree, from the text: its label, its children and,
 // for a ";" list, further nodes after it at its own level. Every text within the size limit
 // yields a tree.
@@ -37,7 +33,7 @@ void CheckExpressionSize(std::string_view text);
 Listing BuildListing(std::string_view text, TreeContainer& tree);
 
 // The memory a listing holds, as the memory budget counts it: what a caller that keeps the
-// listing of one request while the next one builds declares with SetHeldMemory.
+// listing of one request while the next one builds declares as held (HeldMemory).
 std::size_t ListingBytes(const Listing& listing);
 
 // The pipeline without the listing: the container cleared and the root (its first top-level
@@ -48,8 +44,10 @@ void BuildTree(std::string_view text, TreeContainer& tree);
 // every line count against the run's memory before they are allocated.
 Listing ListTree(TreeContainer& tree);
 
-// Appends the lines of the node's subtree to the listing.
-void ListSubtree(const TreeContainer& tree, NodeId node, Listing& listing);
+// Appends the lines of the node's subtree to the listing, in pre-order; every line and any
+// growth of the list count against the budget's run before they are allocated, and stay
+// counted until the next run starts.
+void ListSubtree(const TreeContainer& tree, NodeId node, RunBudget& budget, Listing& listing);
 
 // The line of one label: " @F" for operators and functions, " @N" for numbers, or nothing.
 std::string AddKindSuffix(const std::string& label);

@@ -67,13 +67,13 @@ std::string QuoteLabel(std::string_view label) {
     return out;
 }
 
-std::string FormatSubtree(const TreeContainer& tree, NodeId node, TreeContainer* budget) {
+std::string FormatSubtree(const TreeContainer& tree, NodeId node, RunBudget* budget) {
     // Measured first, so that the whole line is charged and allocated once.
     std::size_t size = 0;
     WalkNotation(
         tree, node, [&](std::string_view label) { size += QuotedSize(label); },
         [&](std::string_view text) { size += text.size(); });
-    if (budget != nullptr) budget->ChargeMemory(TreeContainer::StringHeapBytes(size));
+    if (budget != nullptr) budget->ChargeMemory(StringHeapBytes(size));
     std::string out;
     out.reserve(size);
     WalkNotation(
@@ -82,7 +82,7 @@ std::string FormatSubtree(const TreeContainer& tree, NodeId node, TreeContainer*
     return out;
 }
 
-std::vector<std::string> FormatForest(const TreeContainer& tree, TreeContainer* budget) {
+std::vector<std::string> FormatForest(const TreeContainer& tree, RunBudget* budget) {
     std::vector<std::string> lines;
     const auto count = static_cast<std::size_t>(tree.TopLevelCount());
     if (budget != nullptr) budget->ChargeMemory(count * sizeof(std::string));

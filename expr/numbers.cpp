@@ -322,4 +322,32 @@ long double Exponential(long double a) {
     return Checked(std::exp(a));
 }
 
+bool IsNumber(std::string_view input) {
+    // The deletions below can only remove a leading "E": any other first byte stays first, so
+    // names and operators are turned away at once.
+    if (!input.empty()) {
+        const char first = input[0];
+        if ((first < '0' || first > '9') && first != '.' && first != ',' && first != '-' &&
+            first != 'E') {
+            return false;
+        }
+    }
+    // Only a text with an "E" needs the deletions; the rest is checked in place, unallocated.
+    std::string edited;
+    std::string_view text = input;
+    if (input.find('E') != std::string_view::npos) {
+        edited = input;
+        if (const auto p = edited.find("E-"); p != std::string::npos) edited.erase(p, 2);
+        if (const auto p = edited.find("E+"); p != std::string::npos) edited.erase(p, 2);
+        text = edited;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool digit = c >= '0' && c <= '9';
+        const bool leadingMinus = c == '-' && i == 0 && text.size() > 1;
+        if (!digit && c != '.' && c != ',' && !leadingMinus) return false;
+    }
+    return true;
+}
+
 }  // namespace rivo::expr

@@ -20,6 +20,12 @@ void SetDecimalSeparator(char separator);
 // one of more than one byte.
 char LocaleDecimalSeparator();
 
+// The number test of the listing and the rewriting passes, a test of the text alone: after
+// taking out the first "E-" and then the first "E+", only digits, "." and "," remain, with at
+// most a leading "-" before more. It is loose on purpose ("1.2.3" and the empty text pass);
+// ParseNumber decides what the text is worth.
+bool IsNumber(std::string_view text);
+
 // The locale-aware conversion: optional spaces, an optional sign, digits with at most one
 // decimal separator (at least one digit), an optional exponent "E" or "e" with an optional sign
 // and at least one digit, optional spaces, nothing else. The value is rounded to double.

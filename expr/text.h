@@ -1,4 +1,4 @@
-// Byte-string helpers for rules written with 1-based positions.
+// Byte-string helpers of the pipeline: byte tables for scans, and the error report's full stop.
 #pragma once
 
 #include <array>
@@ -7,13 +7,6 @@
 #include <string_view>
 
 namespace rivo::expr {
-
-// The substring of `length` bytes starting at 1-based `position`; the empty text when it starts
-// past the end or the length is zero or less. Keeps every "position - 1" in one place.
-std::string CopyText(std::string_view text, std::int64_t position, std::int64_t length);
-
-// The byte at 1-based `position`, or '\0' outside the text.
-char CharAt(std::string_view text, std::int64_t position);
 
 // A flag per byte value, set for the bytes of `members`: a membership test in one lookup, for
 // scans that run over every label.

@@ -8,53 +8,6 @@
 
 namespace rivo::expr {
 
-namespace {
-
-// Bytes one string keeps inline (libstdc++): longer text goes to a heap block.
-constexpr std::size_t kInlineStringBytes = 15;
-
-}  // namespace
-
-TreeContainer::TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget,
-                             std::size_t workBudget, std::size_t memoryBudget)
-    : nodeBudget_(nodeBudget),
-      labelByteBudget_(labelByteBudget),
-      workBudget_(workBudget),
-      memoryBudget_(memoryBudget) {}
-
-void TreeContainer::ChargeWork(std::size_t steps) {
-    if (steps > workBudget_ - work_) throw PipelineError(kTooLargeMessage);
-    work_ += steps;
-}
-
-std::size_t TreeContainer::StringHeapBytes(std::size_t length) {
-    // The block malloc hands out for length + 1 bytes: its header, rounded up to 16.
-    return length <= kInlineStringBytes ? 0 : (length + 24) & ~std::size_t{15};
-}
-
-std::size_t TreeContainer::MemoryBytes() const {
-    return chunks_.size() * static_cast<std::size_t>(kChunkSize) * sizeof(Node) +
-           chunks_.capacity() * sizeof(chunks_[0]) + labelHeap_ + otherMemory_ + heldMemory_;
-}
-
-void TreeContainer::CheckMemory() const {
-    if (MemoryBytes() > memoryBudget_) throw PipelineError(kTooLargeMessage);
-}
-
-void TreeContainer::ChargeMemory(std::size_t bytes) {
-    otherMemory_ += bytes;
-    try {
-        CheckMemory();
-    } catch (...) {
-        otherMemory_ -= bytes;
-        throw;
-    }
-}
-
-void TreeContainer::ReleaseMemory(std::size_t bytes) {
-    otherMemory_ -= std::min(bytes, otherMemory_);
-}
-
 void TreeContainer::ThrowBadHandle(bool deleted) {
     throw std::logic_error(deleted ? "deleted node handle" : "invalid node handle");
 }
@@ -69,23 +22,32 @@ bool TreeContainer::IsAlive(NodeId node) const {
     return Slot(node).childCount != kFreeSlot;
 }
 
-void TreeContainer::ChargeLabel(std::size_t oldSize, std::size_t newSize) {
-    if (newSize > oldSize && labelBytes_ - oldSize + newSize > labelByteBudget_) {
-        throw PipelineError(kTooLargeMessage);
+TreeContainer::~TreeContainer() {
+    budget_->ForgetTree();
+}
+
+void TreeContainer::AddChunk() {
+    // The table of chunks grows too, its new block held beside the old one while the pointers
+    // move; each block is charged before it is allocated.
+    if (chunks_.size() == chunks_.capacity()) {
+        const std::size_t capacity = std::max<std::size_t>(16, 2 * chunks_.capacity());
+        budget_->ChargeStorage(capacity * sizeof(chunks_[0]));
+        const std::size_t old = chunks_.capacity() * sizeof(chunks_[0]);
+        chunks_.reserve(capacity);
+        budget_->ReleaseStorage(old);
     }
-    const std::size_t oldHeap = StringHeapBytes(oldSize);
-    const std::size_t newHeap = StringHeapBytes(newSize);
-    if (newHeap > oldHeap && MemoryBytes() - oldHeap + newHeap > memoryBudget_) {
-        throw PipelineError(kTooLargeMessage);
+    budget_->ChargeStorage(kChunkBytes);
+    try {
+        chunks_.push_back(std::make_unique<Node[]>(static_cast<std::size_t>(kChunkSize)));
+    } catch (...) {
+        budget_->ReleaseStorage(kChunkBytes);
+        throw;
     }
-    labelBytes_ = labelBytes_ - oldSize + newSize;
-    labelHeap_ = labelHeap_ - oldHeap + newHeap;
 }
 
 NodeId TreeContainer::NewNode(std::string label) {
-    if (liveNodes_ >= nodeBudget_) throw PipelineError(kTooLargeMessage);
-    ChargeWork(1);
-    ChargeLabel(0, label.size());
+    budget_->ChargeWork(1);
+    budget_->ChargeNode(label.size());
     NodeId id;
     NodeId family;
     NodeId familyOwner;
@@ -98,28 +60,10 @@ NodeId TreeContainer::NewNode(std::string label) {
     } else {
         if ((used_ & (kChunkSize - 1)) == 0 &&
             static_cast<std::size_t>(used_ >> kChunkBits) == chunks_.size()) {
-            // The table of chunks grows too, its new block held beside the old one while the
-            // pointers move.
-            const std::size_t tableCapacity =
-                chunks_.size() < chunks_.capacity()
-                    ? chunks_.capacity()
-                    : std::max<std::size_t>(16, 2 * chunks_.capacity());
-            const std::size_t tableGrowth =
-                tableCapacity == chunks_.capacity() ? 0 : tableCapacity * sizeof(chunks_[0]);
-            if (MemoryBytes() + tableGrowth + static_cast<std::size_t>(kChunkSize) * sizeof(Node) >
-                memoryBudget_) {
-                throw PipelineError(kTooLargeMessage);
-            }
-            if (tableGrowth != 0) {
-                const ScopedCharge growth(*this, tableGrowth);
-                chunks_.reserve(tableCapacity);
-            }
-            // Counted (MemoryBytes goes by the chunk table) before the block is allocated.
-            chunks_.emplace_back();
             try {
-                chunks_.back() = std::make_unique<Node[]>(static_cast<std::size_t>(kChunkSize));
+                AddChunk();
             } catch (...) {
-                chunks_.pop_back();
+                budget_->ReleaseNode(label.size());
                 throw;
             }
         }
@@ -211,8 +155,11 @@ void TreeContainer::Clear() {
     // Chunks up to a few MiB stay for the next run, whose nodes then need no fresh pages. A slot
     // is set up afresh when it is handed out again; only heap blocks of labels must go now, and
     // there are none when no live label has one (Delete frees the others).
-    if (chunks_.size() > kKeptChunks) chunks_.resize(kKeptChunks);
-    if (labelHeap_ != 0) {
+    if (chunks_.size() > kKeptChunks) {
+        budget_->ReleaseStorage((chunks_.size() - kKeptChunks) * kChunkBytes);
+        chunks_.resize(kKeptChunks);
+    }
+    if (budget_->LabelHeapBytes() != 0) {
         const NodeId kept = std::min(used_, static_cast<NodeId>(chunks_.size()) * kChunkSize);
         for (NodeId slot = 0; slot < kept; ++slot) {
             std::string& label = Slot(slot).label;
@@ -224,10 +171,8 @@ void TreeContainer::Clear() {
     topFirst_ = topLast_ = kNoNode;
     topCount_ = 0;
     liveNodes_ = 0;
-    labelBytes_ = 0;
-    labelHeap_ = 0;
-    otherMemory_ = 0;
-    work_ = 0;
+    budget_->ReleaseAllNodes();
+    budget_->StartRun();
 }
 
 NodeId TreeContainer::AddFirstTopLevel(std::string label) {
@@ -253,7 +198,7 @@ NodeId TreeContainer::AppendChild(NodeId parent, std::string label) {
 
 void TreeContainer::SetLabel(NodeId node, std::string label) {
     Node& n = At(node);
-    ChargeLabel(n.label.size(), label.size());
+    budget_->ChargeLabelChange(n.label.size(), label.size());
     n.label = std::move(label);
     // Assigning a short label keeps the old label's heap block, and a short label may bring
     // one; the budget counts none, so none may stay.
@@ -308,8 +253,7 @@ void TreeContainer::Delete(NodeId node) {
 
 void TreeContainer::Free(NodeId id) {
     Node& n = At(id);
-    labelBytes_ -= n.label.size();
-    labelHeap_ -= StringHeapBytes(n.label.size());
+    budget_->ReleaseNode(n.label.size());
     std::string().swap(n.label);
     n.parentFamily = n.first = n.last = n.prev = kNoNode;
     n.childCount = kFreeSlot;
@@ -353,13 +297,13 @@ void TreeContainer::MoveChildrenToFront(NodeId from, NodeId to) {
 void TreeContainer::CopySubtree(NodeId source, NodeId destination) {
     {
         // A label may be as long as the text: the budget must have room for the copy first.
-        const ScopedCharge copy(*this, StringHeapBytes(Label(source).size()));
+        const ScopedCharge copy(*budget_, StringHeapBytes(Label(source).size()));
         SetLabel(destination, Label(source));
     }
     // Take the source's shape first, so that a destination inside the source cannot make the
     // copy chase its own new nodes. Each entry: source node, index of its copied parent. The
     // scratch lists are as long as the subtree: each grows only once the budget has room.
-    ScopedCharge scratch(*this);
+    ScopedCharge scratch(*budget_);
     using Entry = std::pair<NodeId, std::int32_t>;
     constexpr std::int32_t kTop = -1;
     std::vector<Entry> order;
@@ -384,41 +328,9 @@ void TreeContainer::CopySubtree(NodeId source, NodeId destination) {
                                   ? destination
                                   : copies[static_cast<std::size_t>(order[k].second)];
         const std::string& label = Label(order[k].first);
-        const ScopedCharge copy(*this, StringHeapBytes(label.size()));
+        const ScopedCharge copy(*budget_, StringHeapBytes(label.size()));
         copies[k] = AppendChild(parent, label);
     }
-}
-
-void CopySubtree(TreeContainer& tree, NodeId source, NodeId destination) {
-    tree.CopySubtree(source, destination);
-}
-
-bool IsNumber(std::string_view input) {
-    // The deletions below can only remove a leading "E": any other first byte stays first, so
-    // names and operators are turned away at once.
-    if (!input.empty()) {
-        const char first = input[0];
-        if ((first < '0' || first > '9') && first != '.' && first != ',' && first != '-' &&
-            first != 'E') {
-            return false;
-        }
-    }
-    // Only a text with an "E" needs the deletions; the rest is checked in place, unallocated.
-    std::string edited;
-    std::string_view text = input;
-    if (input.find('E') != std::string_view::npos) {
-        edited = input;
-        if (const auto p = edited.find("E-"); p != std::string::npos) edited.erase(p, 2);
-        if (const auto p = edited.find("E+"); p != std::string::npos) edited.erase(p, 2);
-        text = edited;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const bool digit = c >= '0' && c <= '9';
-        const bool leadingMinus = c == '-' && i == 0 && text.size() > 1;
-        if (!digit && c != '.' && c != ',' && !leadingMinus) return false;
-    }
-    return true;
 }
 
 }  // namespace rivo::expr

@@ -1,8 +1,8 @@
 // The expression tree: an ordered forest of labelled nodes that every pipeline stage works on.
 // Nodes live in an arena and are addressed by integer handles that stay valid until the node
 // (or an ancestor) is deleted. Nothing here recurses: a walk follows the links or keeps its own
-// stack, charged to the run, so a tree as deep as the input allows can be built, copied and
-// destroyed.
+// stack, charged to the run's budget, so a tree as deep as the input allows can be built,
+// copied and destroyed.
 #pragma once
 
 #include <algorithm>
@@ -14,43 +14,25 @@
 #include <utility>
 #include <vector>
 
+#include "expr/budget.h"
+
 namespace rivo::expr {
 
 using NodeId = std::int32_t;
 inline constexpr NodeId kNoNode = -1;
 
-// A run may hold this many live nodes and this many label bytes; past either the run ends with
-// "Expression is too large". Both sit far above any typed expression (a 1 MiB text of operators
-// makes about two million nodes at most).
-inline constexpr std::size_t kNodeBudget = 2'200'000;
-inline constexpr std::size_t kLabelByteBudget = std::size_t{48} << 20;
-// Rewriting can churn far more nodes than it keeps (nested diff calls rework the same subtree
-// at every level), so a run also has a budget of work steps: one per node made, deleted or
-// visited by a pass. It bounds the time of every run to a second or two.
-inline constexpr std::size_t kWorkBudget = 25'000'000;
-// And a budget of memory: the node slots, the label buffers, the parser's index, scratch space
-// of copies, the listing being built and the listing the caller still holds from the request
-// before, the stacks of the passes and of the evaluation. The window's edit line lays out only
-// what it shows, so the window needs some 40 MiB beside the pipeline with 1 MiB of text in it:
-// with 160 MiB for the pipeline the window peaks near 206 MiB over repeated draws of a 1 MiB
-// text, under 256 MB, and a 1 MiB chain can be drawn again while its listing is kept. The
-// largest trees a 1 MiB text can make (two million nodes, listed, about 193 MiB) end with the
-// error.
-inline constexpr std::size_t kMemoryBudget = std::size_t{160} << 20;
-
 class TreeContainer {
   public:
-    TreeContainer() = default;
-    TreeContainer(std::size_t nodeBudget, std::size_t labelByteBudget,
-                  std::size_t workBudget = kWorkBudget, std::size_t memoryBudget = kMemoryBudget);
+    // Every node and label, and the storage of the slots, is charged to `budget`, which must
+    // outlive the tree.
+    explicit TreeContainer(RunBudget& budget) : budget_(&budget) {}
+    // The budget forgets the tree's nodes and storage: it may serve the next tree.
+    ~TreeContainer();
 
     TreeContainer(const TreeContainer&) = delete;
     TreeContainer& operator=(const TreeContainer&) = delete;
-    TreeContainer(TreeContainer&&) noexcept = default;
-    TreeContainer& operator=(TreeContainer&&) noexcept = default;
-    ~TreeContainer() = default;
 
-    // Removes every node and starts a new run: the work and memory counts restart.
+    // Removes every node and starts a new run of the budget.
     void Clear();
     // A new node placed first among the top-level nodes.
     NodeId AddFirstTopLevel(std::string label);
@@ -95,25 +77,12 @@ class TreeContainer {
     // descendants after the destination's own children.
     void CopySubtree(NodeId source, NodeId destination);
 
-    // Counts work steps against the run's budget; "Expression is too large" past it.
-    void ChargeWork(std::size_t steps);
-
-    // Counts memory the run holds outside the nodes (the parser's index, the listing) against
-    // the memory budget, "Expression is too large" past it; Release gives it back.
-    void ChargeMemory(std::size_t bytes);
-    void ReleaseMemory(std::size_t bytes);
-    // Memory the caller keeps from an earlier run while this one builds (the previous listing);
-    // it counts against every run's memory budget until set again, Clear included.
-    void SetHeldMemory(std::size_t bytes) { heldMemory_ = bytes; }
-    // The heap a string of this length holds beyond the string object itself.
-    static std::size_t StringHeapBytes(std::size_t length);
+    // The budget every stage of a run on this tree charges.
+    RunBudget& Budget() { return *budget_; }
+    const RunBudget& Budget() const { return *budget_; }
 
     bool IsAlive(NodeId node) const;
     std::size_t NodeCount() const { return liveNodes_; }
-    std::size_t LabelBytes() const { return labelBytes_; }
-    std::size_t WorkDone() const { return work_; }
-    // Everything counted against the memory budget, held memory included.
-    std::size_t MemoryBytes() const;
 
   private:
     // A child does not name its parent directly but its parent's family, the slot of an owner
@@ -136,6 +105,7 @@ class TreeContainer {
     static constexpr int kChunkBits = 12;
     static constexpr NodeId kChunkSize = NodeId{1} << kChunkBits;
     static constexpr std::size_t kKeptChunks = 64;  // 16 MiB of slots, 262144 nodes
+    static constexpr std::size_t kChunkBytes = static_cast<std::size_t>(kChunkSize) * sizeof(Node);
 
     // Every access checks its handle; kept inline, since every pass goes through here.
     Node& At(NodeId node) { return const_cast<Node&>(std::as_const(*this).At(node)); }
@@ -155,14 +125,14 @@ class TreeContainer {
     }
     [[noreturn]] static void ThrowBadHandle(bool deleted);
     NodeId FarChild(const Node& n, int index) const;
+    void AddChunk();
     NodeId NewNode(std::string label);
     void LinkLast(NodeId parent, NodeId node);
     void LinkFirst(NodeId parent, NodeId node);
     void Unlink(NodeId node);
-    void ChargeLabel(std::size_t oldSize, std::size_t newSize);
-    void CheckMemory() const;
     void Free(NodeId node);
 
+    RunBudget* budget_;
     std::vector<std::unique_ptr<Node[]>> chunks_;
     NodeId used_ = 0;  // slots handed out so far
     NodeId freeList_ = kNoNode;
@@ -170,58 +140,6 @@ class TreeContainer {
     NodeId topLast_ = kNoNode;
     int topCount_ = 0;
     std::size_t liveNodes_ = 0;
-    std::size_t labelBytes_ = 0;
-    std::size_t nodeBudget_ = kNodeBudget;
-    std::size_t labelByteBudget_ = kLabelByteBudget;
-    std::size_t work_ = 0;
-    std::size_t workBudget_ = kWorkBudget;
-    std::size_t labelHeap_ = 0;    // StringHeapBytes of every live label
-    std::size_t otherMemory_ = 0;  // ChargeMemory less ReleaseMemory
-    std::size_t heldMemory_ = 0;
-    std::size_t memoryBudget_ = kMemoryBudget;
 };
-
-// Memory a step holds beside the tree, charged to the run for as long as this lives: each part
-// is charged before it is allocated, and whatever is still charged is given back at the end.
-class ScopedCharge {
-  public:
-    explicit ScopedCharge(TreeContainer& tree, std::size_t bytes = 0) : tree_(tree) { Add(bytes); }
-    ScopedCharge(const ScopedCharge&) = delete;
-    ScopedCharge& operator=(const ScopedCharge&) = delete;
-    ~ScopedCharge() { tree_.ReleaseMemory(bytes_); }
-
-    void Add(std::size_t bytes) {
-        if (bytes == 0) return;
-        tree_.ChargeMemory(bytes);
-        bytes_ += bytes;
-    }
-    void Release(std::size_t bytes) {
-        bytes = std::min(bytes, bytes_);
-        tree_.ReleaseMemory(bytes);
-        bytes_ -= bytes;
-    }
-
-  private:
-    TreeContainer& tree_;
-    std::size_t bytes_ = 0;
-};
-
-// Room for `count` more elements in `items`, the growth charged before it is allocated: while
-// the elements move, the old block and the new one are both held.
-template <typename T>
-void MakeRoom(std::vector<T>& items, std::size_t count, ScopedCharge& charge) {
-    if (items.capacity() - items.size() >= count) return;
-    const std::size_t old = items.capacity();
-    const std::size_t capacity = std::max({std::size_t{16}, 2 * old, items.size() + count});
-    charge.Add(capacity * sizeof(T));
-    items.reserve(capacity);
-    charge.Release(old * sizeof(T));
-}
-
-// The number test shared by the listing and the rewriting passes.
-bool IsNumber(std::string_view text);
-
-// Copies the source's label and descendants onto the destination (see the member).
-void CopySubtree(TreeContainer& tree, NodeId source, NodeId destination);
 
 }  // namespace rivo::expr

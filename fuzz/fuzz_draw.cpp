@@ -36,7 +36,8 @@ struct Outcome {
 // What the window keeps between clicks, with fingerprints of what the last draw left, so that
 // no input needs a copy of the 640 KB picture.
 struct Window {
-    rivo::expr::TreeContainer tree = rivo::fuzz::MakeFuzzTree();
+    rivo::expr::RunBudget budget{rivo::fuzz::kFuzzLimits};
+    rivo::expr::TreeContainer tree{budget};
     std::vector<std::string> listing;
     QImage picture;
     std::size_t listingPrint = rivo::fuzz::Fingerprint(listing);

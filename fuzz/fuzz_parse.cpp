@@ -57,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t byte
     const std::string_view text(reinterpret_cast<const char*>(data + 1), bytes - 1);
 
     // Reused, as the window reuses its tree holder.
-    static TreeContainer fast = rivo::fuzz::MakeFuzzTree();
-    static TreeContainer literal = rivo::fuzz::MakeFuzzTree();
+    static rivo::expr::RunBudget fastBudget(rivo::fuzz::kFuzzLimits);
+    static rivo::expr::RunBudget literalBudget(rivo::fuzz::kFuzzLimits);
+    static TreeContainer fast(fastBudget);
+    static TreeContainer literal(literalBudget);
     fast.Clear();
     literal.Clear();
     rivo::expr::ParseExpression(text, fast, fast.AddFirstTopLevel(""));

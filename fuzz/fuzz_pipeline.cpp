@@ -35,7 +35,7 @@ struct Outcome {
 };
 
 Outcome Run(std::string_view text, rivo::expr::TreeContainer& tree, std::size_t heldBytes) {
-    tree.SetHeldMemory(heldBytes);
+    tree.Budget().SetHeldMemory(heldBytes);
     try {
         return {rivo::expr::BuildListing(text, tree), {}};
     } catch (const rivo::expr::PipelineError& e) {
@@ -82,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t byte
 
     // As in the window: the tree holder and the listing of the last request outlive it, and
     // the kept listing counts against the next run.
-    static rivo::expr::TreeContainer tree = rivo::fuzz::MakeFuzzTree();
+    static rivo::expr::RunBudget budget(rivo::fuzz::kFuzzLimits);
+    static rivo::expr::TreeContainer tree(budget);
     static rivo::expr::Listing kept;
     const std::size_t held = rivo::expr::ListingBytes(kept);
 

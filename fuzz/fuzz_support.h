@@ -23,15 +23,12 @@ namespace rivo::fuzz {
 // memory budget stays out of reach of what the node and label budgets allow: a memory figure
 // also counts the node chunks an earlier input left in the reused container, and a verdict that
 // depended on the input before would make the repeat checks report false findings.
-inline constexpr std::size_t kFuzzNodeBudget = 5'000;
-inline constexpr std::size_t kFuzzLabelByteBudget = std::size_t{128} << 10;
-inline constexpr std::size_t kFuzzWorkBudget = 25'000;
-inline constexpr std::size_t kFuzzMemoryBudget = std::size_t{16} << 20;
-
-inline expr::TreeContainer MakeFuzzTree() {
-    return expr::TreeContainer(kFuzzNodeBudget, kFuzzLabelByteBudget, kFuzzWorkBudget,
-                               kFuzzMemoryBudget);
-}
+inline constexpr expr::BudgetLimits kFuzzLimits{
+    .nodes = 5'000,
+    .labelBytes = std::size_t{128} << 10,
+    .work = 25'000,
+    .memory = std::size_t{16} << 20,
+};
 
 // A broken invariant: says which, then aborts so that libFuzzer keeps the input.
 inline void Require(bool holds, const char* invariant) {

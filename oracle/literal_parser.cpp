@@ -4,12 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "expr/m_tree.h"
-#include "expr/text.h"
-
 namespace rivo::testing {
 
-using expr::CopyText;
 using expr::NodeId;
 
 namespace {
@@ -36,8 +32,8 @@ std::vector<bool> DepthZero(const std::string& text) {
     return zero;
 }
 
-// The byte at 1-based position k, 0 outside the text. Local rather than expr's CharAt: asked at
-// every position of every node, it must cost nothing in an instrumented build.
+// The byte at 1-based position k, 0 outside the text. Asked at every position of every node, it
+// must cost nothing in an instrumented build.
 char At(const std::string& text, std::int64_t k) {
     return k >= 1 && k <= static_cast<std::int64_t>(text.size())
                ? text[static_cast<std::size_t>(k - 1)]
@@ -52,13 +48,43 @@ bool IsTwoCharComparison(const std::string& text, std::int64_t k) {
 
 }  // namespace
 
+std::string StripOuterParens(std::string_view text) {
+    std::string t(text);
+    if (t.size() <= 2) return t;
+    while (!t.empty() && t.front() == '(' && t.back() == ')') {
+        int count = 1;
+        for (std::size_t k = 1; k + 1 < t.size(); ++k) {
+            if (t[k] == '(') ++count;
+            if (t[k] == ')') --count;
+            if (count == 0) return t;
+        }
+        t = t.substr(1, t.size() - 2);
+    }
+    return t;
+}
+
+std::string CopyText(std::string_view text, std::int64_t position, std::int64_t length) {
+    const auto size = static_cast<std::int64_t>(text.size());
+    if (length <= 0 || position > size) return {};
+    if (position < 1) {
+        // Bytes before position 1 do not exist; they still count against the length.
+        length += position - 1;
+        position = 1;
+        if (length <= 0) return {};
+    }
+    const std::int64_t available = size - position + 1;
+    const std::int64_t count = length < available ? length : available;
+    return std::string(
+        text.substr(static_cast<std::size_t>(position - 1), static_cast<std::size_t>(count)));
+}
+
 void LiteralParseExpression(std::string_view input, expr::TreeContainer& tree, NodeId node) {
     std::vector<Task> work{{std::string(input), node, false}};
     while (!work.empty()) {
         Task task = std::move(work.back());
         work.pop_back();
         const NodeId target = task.append ? tree.AppendChild(task.target, "") : task.target;
-        std::string text = expr::StripOuterParens(task.text);
+        std::string text = StripOuterParens(task.text);
         if (text.empty()) continue;
         if (text[0] == '-') text = "0" + text;
         tree.SetLabel(target, CopyText(text, 1, 23));

@@ -169,7 +169,8 @@ TEST(EvaluateListing, AgreesWithCircleMembershipOnRandomExpressions) {
         ExpressionMaker maker(size, rng);
         for (int i = 0; i < 3000; ++i) {
             const RandomSetExpression e = maker.Make(5);
-            rivo::expr::TreeContainer tree;
+            rivo::expr::RunBudget budget;
+            rivo::expr::TreeContainer tree(budget);
             const std::string result =
                 EvaluateListing(rivo::expr::BuildListing(e.text, tree), size);
             ASSERT_EQ(Sorted(result), Expected(e, maker.Codes()))
@@ -197,7 +198,8 @@ TEST(EvaluateListing, LongChainsNeedMoreThan128Entries) {
                     chain.member[r] = op == '+' ? (a || b) : op == '*' ? (a && b) : (a && !b);
                 }
             }
-            rivo::expr::TreeContainer tree;
+            rivo::expr::RunBudget budget;
+            rivo::expr::TreeContainer tree(budget);
             const auto listing = rivo::expr::BuildListing(chain.text, tree);
             ASSERT_EQ(Sorted(EvaluateListing(listing, size)), Expected(chain, maker.Codes()))
                 << "terms " << terms;
@@ -206,7 +208,8 @@ TEST(EvaluateListing, LongChainsNeedMoreThan128Entries) {
         std::string text = "a";
         for (int t = 1; t < 129; ++t)
             text += "+" + std::string(1, static_cast<char>('a' + t % CircleCount(size)));
-        rivo::expr::TreeContainer tree;
+        rivo::expr::RunBudget budget;
+        rivo::expr::TreeContainer tree(budget);
         EXPECT_EQ(EvaluateListing(rivo::expr::BuildListing(text, tree), size).size(),
                   maker.Codes().size());
     }

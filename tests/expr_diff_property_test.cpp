@@ -19,6 +19,7 @@
 namespace {
 
 using rivo::expr::NodeId;
+using rivo::expr::RunBudget;
 using rivo::expr::TreeContainer;
 
 constexpr double kPi = 3.14159265358979323846;
@@ -95,7 +96,8 @@ std::string RandomExpression(std::mt19937& rng, int depth) {
 }
 
 struct Prepared {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree{budget};
     NodeId root;
 };
 

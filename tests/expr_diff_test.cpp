@@ -19,11 +19,13 @@ using rivo::expr::IsPlainName;
 using rivo::expr::NodeId;
 using rivo::expr::ParseExpression;
 using rivo::expr::PipelineError;
+using rivo::expr::RunBudget;
 using rivo::expr::TreeContainer;
 
 // The root node's tree after parsing and expanding the diff calls.
 std::string Expand(const std::string& text) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("");
     ParseExpression(text, tree, root);
     ExpandDiff(tree, root);
@@ -136,7 +138,8 @@ TEST(ExpandDiff, NestingSurplusArgumentsAndTheFFamily) {
 }
 
 TEST(ExpandDiff, QuotientWithBackslashKeepsItsLabel) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("diff @F");
     const NodeId quotient = tree.AppendChild(root, "\\");
     tree.AppendChild(quotient, "x");
@@ -191,7 +194,8 @@ TEST(ExpandDiff, DeepInputsNeedNoRecursion) {
     std::string chain = "x";
     for (int i = 0; i < kDepth; ++i)
         chain += "+x";
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("");
     ParseExpression("diff(" + chain + ";x)", tree, root);
     ExpandDiff(tree, root);

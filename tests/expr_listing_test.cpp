@@ -15,6 +15,7 @@ using rivo::expr::AddKindSuffix;
 using rivo::expr::BuildListing;
 using rivo::expr::Listing;
 using rivo::expr::PipelineError;
+using rivo::expr::RunBudget;
 using rivo::expr::TreeContainer;
 
 TEST(AddKindSuffix, MarksOperatorsFunctionsAndNumbers) {
@@ -64,13 +65,15 @@ TEST(BuildListing, ListsTheRootSubtreeInPreOrder) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TreeContainer tree;
+        RunBudget budget;
+        TreeContainer tree(budget);
         EXPECT_EQ(BuildListing(c.text, tree), c.lines);
     }
 }
 
 TEST(BuildListing, EachRunStartsFromAClearedContainer) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     BuildListing("a;b;c", tree);
     EXPECT_EQ(tree.TopLevelCount(), 3);
     EXPECT_EQ(BuildListing("b*c", tree), (Listing{"* @F", "b", "c"}));
@@ -79,7 +82,8 @@ TEST(BuildListing, EachRunStartsFromAClearedContainer) {
 }
 
 TEST(BuildListing, RefusesTextsOverOneMebibyte) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const std::string limit(rivo::expr::kMaxExpressionBytes, 'a');
     EXPECT_EQ(BuildListing(limit, tree), Listing{std::string(23, 'a')});
     try {
@@ -94,35 +98,36 @@ TEST(BuildListing, TheListingCountsAgainstTheMemoryBudget) {
     // Two nodes a byte and nothing for the passes to do: the listing needs 32 bytes a line; the
     // parser's index and work stack about 50, released before the listing starts.
     const std::string text = "a" + std::string(20000, '-');
-    TreeContainer probe;
+    RunBudget probeBudget;
+    TreeContainer probe(probeBudget);
     rivo::expr::BuildTree(text, probe);
-    const std::size_t tree = probe.MemoryBytes();
+    const std::size_t tree = probeBudget.MemoryBytes();
     const std::size_t lines = probe.NodeCount();
-    auto withBudget = [](std::size_t bytes) {
-        return TreeContainer(rivo::expr::kNodeBudget, rivo::expr::kLabelByteBudget,
-                             rivo::expr::kWorkBudget, bytes);
-    };
-    TreeContainer roomy = withBudget(tree + 64 * lines);
-    EXPECT_EQ(BuildListing(text, roomy).size(), lines);
-    TreeContainer tight = withBudget(tree + 64 * lines);
-    rivo::expr::BuildTree(text, tight);  // the tree alone fits
-    tight.SetHeldMemory(40 * lines);     // and then leaves 24 bytes a line
+    RunBudget budget({.memory = tree + 64 * lines});
+    {
+        TreeContainer roomy(budget);
+        EXPECT_EQ(BuildListing(text, roomy).size(), lines);
+    }
+    TreeContainer tight(budget);
+    rivo::expr::BuildTree(text, tight);        // the tree alone fits
+    tight.Budget().SetHeldMemory(40 * lines);  // and then leaves 24 bytes a line
     try {
         rivo::expr::ListTree(tight);
         ADD_FAILURE() << "no error";
     } catch (const PipelineError& e) {
         EXPECT_STREQ(e.what(), "Expression is too large");
     }
-    TreeContainer holding = withBudget(tree + 64 * lines);
-    holding.SetHeldMemory(40 * lines);  // a listing the caller still keeps
-    EXPECT_THROW(BuildListing(text, holding), PipelineError);
+    tight.Clear();
+    tight.Budget().SetHeldMemory(40 * lines);  // a listing the caller still keeps
+    EXPECT_THROW(BuildListing(text, tight), PipelineError);
 }
 
 TEST(BuildListing, DeepTreesAreListedWithoutRecursion) {
     std::string text = "a";
     for (int i = 0; i < 20000; ++i)
         text = "(" + text + "-b)";
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const Listing lines = BuildListing(text, tree);
     ASSERT_EQ(lines.size(), 40001u);
     EXPECT_EQ(lines.front(), "- @F");

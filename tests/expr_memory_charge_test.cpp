@@ -29,7 +29,7 @@ constexpr std::size_t kHeader = alignof(std::max_align_t);
 std::size_t gHeld = 0;  // the bytes held through operator new
 // While a step is watched: its container, the heap held and the charges counted before it
 // began, and the most the heap grew beyond the charges at any allocation.
-const rivo::expr::TreeContainer* gWatched = nullptr;
+const rivo::expr::RunBudget* gWatched = nullptr;
 std::size_t gHeldBefore = 0;
 std::size_t gChargedBefore = 0;
 std::ptrdiff_t gWorstExcess = 0;
@@ -79,6 +79,7 @@ void operator delete[](void* block, std::size_t) noexcept {
 
 namespace {
 
+using rivo::expr::RunBudget;
 using rivo::expr::TreeContainer;
 using rivo::testing::ShapedText;
 using rivo::testing::TextShape;
@@ -88,9 +89,9 @@ using rivo::testing::TextShape;
 template <typename Step>
 std::ptrdiff_t WorstExcess(const TreeContainer& tree, Step step) {
     gHeldBefore = gHeld;
-    gChargedBefore = tree.MemoryBytes();
+    gChargedBefore = tree.Budget().MemoryBytes();
     gWorstExcess = 0;
-    gWatched = &tree;
+    gWatched = &tree.Budget();
     try {
         step();
     } catch (const rivo::expr::PipelineError&) {
@@ -123,30 +124,33 @@ TEST(MemoryCharge, TheHeapNeverGrowsBeyondTheCharges) {
     }
     texts.emplace_back("long names", names);
     // The passes' rule tables are built once, on first use, by no run in particular.
-    TreeContainer warmUp;
+    RunBudget warmUpBudget;
+    TreeContainer warmUp(warmUpBudget);
     rivo::expr::BuildTree("diff(x*x;x)", warmUp);
     for (const auto& [name, text] : texts) {
         SCOPED_TRACE(name);
         // rivo-cli parse: the parser, then the notation of its forest.
-        TreeContainer parsed;
-        EXPECT_LE(WorstExcess(parsed,
-                              [&] {
-                                  rivo::expr::ParseExpression(text, parsed,
-                                                              parsed.AddFirstTopLevel(""));
-                                  const auto lines = rivo::expr::FormatForest(parsed, &parsed);
-                              }),
-                  kSlack);
+        RunBudget parsedBudget;
+        TreeContainer parsed(parsedBudget);
+        EXPECT_LE(
+            WorstExcess(parsed,
+                        [&] {
+                            rivo::expr::ParseExpression(text, parsed, parsed.AddFirstTopLevel(""));
+                            const auto lines = rivo::expr::FormatForest(parsed, &parsedBudget);
+                        }),
+            kSlack);
         // A draw request: the passes, the notation of the root (rivo-cli tree), the listing,
         // and its evaluation under the charge DrawDiagram makes for it.
-        TreeContainer built;
+        RunBudget builtBudget;
+        TreeContainer built(builtBudget);
         EXPECT_LE(WorstExcess(built,
                               [&] {
                                   rivo::expr::BuildTree(text, built);
                                   const auto line = rivo::expr::FormatSubtree(
-                                      built, built.FirstTopLevel(), &built);
+                                      built, built.FirstTopLevel(), &builtBudget);
                                   const auto lines = rivo::expr::ListTree(built);
                                   const rivo::expr::ScopedCharge stack(
-                                      built, rivo::diagram::EvaluationBytes(lines.size()));
+                                      builtBudget, rivo::diagram::EvaluationBytes(lines.size()));
                                   const auto regions = rivo::diagram::EvaluateListing(
                                       lines, rivo::diagram::DiagramSize::kFive);
                               }),

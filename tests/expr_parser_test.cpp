@@ -17,17 +17,20 @@ using rivo::expr::FormatForest;
 using rivo::expr::kNoNode;
 using rivo::expr::NodeId;
 using rivo::expr::ParseExpression;
-using rivo::expr::StripOuterParens;
+using rivo::expr::RunBudget;
 using rivo::expr::TreeContainer;
+using rivo::testing::StripOuterParens;
 
 std::vector<std::string> Parse(const std::string& text) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     ParseExpression(text, tree, tree.AddFirstTopLevel(""));
     return FormatForest(tree);
 }
 
 std::vector<std::string> ParseLiterally(const std::string& text) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     rivo::testing::LiteralParseExpression(text, tree, tree.AddFirstTopLevel(""));
     return FormatForest(tree);
 }
@@ -154,7 +157,8 @@ TEST(ParseExpression, LongChainsAndDeepNesting) {
     std::string chain = "a";
     for (int i = 1; i < kTerms; ++i)
         chain += "+a";
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("");
     ParseExpression(chain, tree, root);
     NodeId node = root;
@@ -175,7 +179,8 @@ TEST(ParseExpression, LongChainsAndDeepNesting) {
     for (int i = 1; i < kTerms; ++i)
         right = "a+(" + right;
     right += std::string(kTerms - 1, ')');
-    TreeContainer deep;
+    RunBudget deepBudget;
+    TreeContainer deep(deepBudget);
     const NodeId top = deep.AddFirstTopLevel("");
     ParseExpression(right, deep, top);
     node = top;
@@ -351,7 +356,8 @@ TEST(ParseExpression, AgreesWithTheLiteralRulesOnAdversarialTexts) {
 }
 
 TEST(ParseExpression, FillsAGivenChildNodeAndItsSiblingsBelowTheParent) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("f @F");
     const NodeId child = tree.AppendChild(root, "");
     ParseExpression("a;b", tree, child);

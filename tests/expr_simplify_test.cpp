@@ -41,7 +41,8 @@ void RelabelQuotients(TreeContainer& tree, NodeId root) {
 
 // The root's tree after the simplifier, or the error's text after "error: ".
 std::string Simplified(const std::string& text, bool backslash = false) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("");
     ParseExpression(text, tree, root);
     if (backslash) RelabelQuotients(tree, root);
@@ -181,7 +182,8 @@ TEST(SimplifyTree, ErrorsEndThePassAtOnce) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         SeparatorScope scope(c.separator);
-        TreeContainer tree;
+        RunBudget budget;
+        TreeContainer tree(budget);
         const NodeId root = tree.AddFirstTopLevel("");
         ParseExpression(c.text, tree, root);
         try {
@@ -216,7 +218,8 @@ TEST(SimplifyTree, DeepAndWideInputs) {
         negations += "-(";
     negations += "a" + std::string(kTerms, ')');
 
-    TreeContainer parsed;
+    RunBudget parsedBudget;
+    TreeContainer parsed(parsedBudget);
     ParseExpression(chain, parsed, parsed.AddFirstTopLevel(""));
     EXPECT_EQ(Simplified(chain), FormatSubtree(parsed, parsed.FirstTopLevel()));
     EXPECT_EQ(Simplified(ones), R"~("20000")~");
@@ -240,11 +243,12 @@ TEST(SimplifyTree, FormattingFarFromOneCountsAgainstTheWorkBudget) {
         return text;
     };
     const auto run = [](const std::string& text, std::size_t workBudget) {
-        TreeContainer tree(kNodeBudget, kLabelByteBudget, workBudget);
+        RunBudget budget({.work = workBudget});
+        TreeContainer tree(budget);
         const NodeId root = tree.AddFirstTopLevel("");
         ParseExpression(text, tree, root);
         SimplifyTree(tree, root);
-        return tree.WorkDone();
+        return budget.WorkDone();
     };
     SeparatorScope dot('.');
     const std::size_t budget = 2 * run(sum("exp(-1)"), kWorkBudget);
@@ -258,7 +262,8 @@ TEST(SimplifyTree, FormattingFarFromOneCountsAgainstTheWorkBudget) {
 }
 
 TEST(ReplaceWithSubtree, RelinksFromBelowAndFromElsewhere) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("root");
     const NodeId target = tree.AppendChild(root, "t");
     const NodeId middle = tree.AppendChild(target, "m");
@@ -285,7 +290,8 @@ TEST(ReplaceWithSubtree, RelinksFromBelowAndFromElsewhere) {
 }
 
 TEST(SimplifyNode, AnswersWhetherARuleFired) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("");
     ParseExpression("1/sqr(-x)", tree, root);
     SimplifyTree(tree, root);
@@ -329,7 +335,8 @@ void LiteralSimplifyTree(TreeContainer& tree, NodeId node) {
 }
 
 std::string RunWalk(void (*walk)(TreeContainer&, NodeId), const std::string& text) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("");
     ParseExpression(text, tree, root);
     try {
@@ -369,7 +376,8 @@ TEST(SimplifyTree, SimplifyingTwiceChangesNothing) {
     for (int i = 0; i < 3000; ++i) {
         const std::string text = RandomExpression(rng, 6, false);
         SCOPED_TRACE(text);
-        TreeContainer tree;
+        RunBudget budget;
+        TreeContainer tree(budget);
         const NodeId root = tree.AddFirstTopLevel("");
         ParseExpression(text, tree, root);
         try {
@@ -383,7 +391,7 @@ TEST(SimplifyTree, SimplifyingTwiceChangesNothing) {
         for (const NodeId n : Nodes(tree, root)) {
             // Each node on a copy, so the tree stays as the pass left it.
             const NodeId copy = tree.AppendChild(kNoNode, "");
-            CopySubtree(tree, n, copy);
+            tree.CopySubtree(n, copy);
             EXPECT_FALSE(SimplifyNode(tree, copy)) << FormatSubtree(tree, n);
             tree.Delete(copy);
         }

@@ -6,16 +6,17 @@
 
 #include "expr/error.h"
 #include "expr/notation.h"
+#include "expr/numbers.h"
 #include "expr/tree.h"
 
 namespace {
 
-using rivo::expr::CopySubtree;
 using rivo::expr::FormatSubtree;
 using rivo::expr::IsNumber;
 using rivo::expr::kNoNode;
 using rivo::expr::NodeId;
 using rivo::expr::PipelineError;
+using rivo::expr::RunBudget;
 using rivo::expr::TreeContainer;
 
 TEST(IsNumber, FollowsTheNumberTest) {
@@ -38,7 +39,8 @@ TEST(IsNumber, FollowsTheNumberTest) {
 }
 
 TEST(TreeContainer, BuildsAnOrderedForest) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("+");
     const NodeId a = tree.AppendChild(root, "a");
     const NodeId b = tree.AppendChild(root, "b");
@@ -62,7 +64,8 @@ TEST(TreeContainer, BuildsAnOrderedForest) {
 }
 
 TEST(TreeContainer, MissingChildGivesTheIndexError) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("pow @F");
     tree.AppendChild(root, "x");
     struct Case {
@@ -83,7 +86,8 @@ TEST(TreeContainer, MissingChildGivesTheIndexError) {
 }
 
 TEST(TreeContainer, DeletingInTheMiddleShiftsLaterSiblings) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("f @F");
     std::vector<NodeId> kids;
     for (const char* label : {"a", "b", "c", "d"})
@@ -106,7 +110,8 @@ TEST(TreeContainer, DeletingInTheMiddleShiftsLaterSiblings) {
 }
 
 TEST(CopySubtree, AppendsAfterTheDestinationsOwnChildren) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId src = tree.AddFirstTopLevel("*");
     const NodeId plus = tree.AppendChild(src, "+");
     tree.AppendChild(plus, "a");
@@ -114,22 +119,24 @@ TEST(CopySubtree, AppendsAfterTheDestinationsOwnChildren) {
     tree.AppendChild(src, "c");
     const NodeId dst = tree.AppendChild(kNoNode, "old");
     tree.AppendChild(dst, "kept");
-    CopySubtree(tree, src, dst);
+    tree.CopySubtree(src, dst);
     EXPECT_EQ(FormatSubtree(tree, dst), R"~("*"("kept", "+"("a", "b"), "c"))~");
     EXPECT_EQ(FormatSubtree(tree, src), R"~("*"("+"("a", "b"), "c"))~");
 }
 
 // The label is set first, then the children seen at that moment are copied: the copy ends.
 TEST(CopySubtree, IntoItsOwnSubtreeEnds) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId src = tree.AddFirstTopLevel("f");
     const NodeId leaf = tree.AppendChild(src, "x");
-    CopySubtree(tree, src, leaf);
+    tree.CopySubtree(src, leaf);
     EXPECT_EQ(FormatSubtree(tree, src), R"~("f"("f"("f")))~");
 }
 
 TEST(TreeContainer, MoveChildrenRelinksWholeSubtrees) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId from = tree.AddFirstTopLevel("from");
     const NodeId inner = tree.AppendChild(from, "g @F");
     tree.AppendChild(inner, "y");
@@ -143,7 +150,8 @@ TEST(TreeContainer, MoveChildrenRelinksWholeSubtrees) {
 }
 
 TEST(TreeContainer, MoveChildrenToFrontPutsThemBeforeTheOthers) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId from = tree.AddFirstTopLevel("from");
     const NodeId inner = tree.AppendChild(from, "g @F");
     tree.AppendChild(inner, "y");
@@ -165,7 +173,8 @@ TEST(TreeContainer, MoveChildrenToFrontPutsThemBeforeTheOthers) {
 // Into a childless node the whole child list changes hands at once; the children must then
 // report their new parent, also after the slots involved were freed and handed out again.
 TEST(TreeContainer, MoveChildrenIntoAChildlessNodeKeepsParentLinksRight) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("root");
     const NodeId from = tree.AppendChild(root, "from");
     const NodeId a = tree.AppendChild(from, "a");
@@ -197,7 +206,8 @@ TEST(TreeContainer, MoveChildrenIntoAChildlessNodeKeepsParentLinksRight) {
 }
 
 TEST(TreeContainer, EnforcesTheNodeAndLabelBudgets) {
-    TreeContainer small(3, 10);
+    RunBudget budget({.nodes = 3, .labelBytes = 10});
+    TreeContainer small(budget);
     const NodeId root = small.AddFirstTopLevel("r");
     small.AppendChild(root, "a");
     small.AppendChild(root, "b");
@@ -215,7 +225,8 @@ TEST(TreeContainer, EnforcesTheNodeAndLabelBudgets) {
 }
 
 TEST(TreeContainer, WorkBudgetCountsChurnAndClearResetsIt) {
-    TreeContainer tree(100, 1000, 50);
+    RunBudget budget({.nodes = 100, .labelBytes = 1000, .work = 50});
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("r");
     // Nodes made and deleted again never exceed the node budget, but they do cost work.
     EXPECT_THROW(for (int i = 0; i < 100; ++i) tree.Delete(tree.AppendChild(root, "x")),
@@ -223,8 +234,8 @@ TEST(TreeContainer, WorkBudgetCountsChurnAndClearResetsIt) {
     EXPECT_EQ(tree.NodeCount(), 1u);
     tree.Clear();
     tree.AddFirstTopLevel("r");
-    tree.ChargeWork(48);
-    EXPECT_THROW(tree.ChargeWork(2), PipelineError);
+    budget.ChargeWork(48);
+    EXPECT_THROW(budget.ChargeWork(2), PipelineError);
 }
 
 TEST(TreeContainer, MemoryBudgetCountsSlotsLabelsChargesAndHeldMemory) {
@@ -236,50 +247,52 @@ TEST(TreeContainer, MemoryBudgetCountsSlotsLabelsChargesAndHeldMemory) {
         }
         return false;
     };
-    TreeContainer probe;
+    RunBudget probeBudget;
+    TreeContainer probe(probeBudget);
     probe.AddFirstTopLevel("r");
-    const std::size_t chunk = probe.MemoryBytes();  // the first block of node slots
+    const std::size_t chunk = probeBudget.MemoryBytes();  // the first block of node slots
     ASSERT_GT(chunk, 0u);
 
-    TreeContainer tree(rivo::expr::kNodeBudget, rivo::expr::kLabelByteBudget,
-                       rivo::expr::kWorkBudget, chunk + 100);
+    RunBudget budget({.memory = chunk + 100});
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("r");
-    tree.ChargeMemory(70);
-    EXPECT_TRUE(tooLarge([&] { tree.ChargeMemory(31); }));
-    EXPECT_EQ(tree.MemoryBytes(), chunk + 70);  // a refused charge is not kept
+    budget.ChargeMemory(70);
+    EXPECT_TRUE(tooLarge([&] { budget.ChargeMemory(31); }));
+    EXPECT_EQ(budget.MemoryBytes(), chunk + 70);  // a refused charge is not kept
     // A label of more than 15 bytes needs a heap block, 32 bytes for 16 to 23.
     EXPECT_TRUE(tooLarge([&] { tree.SetLabel(root, std::string(20, 'x')); }));
     EXPECT_EQ(tree.Label(root), "r");
-    tree.ReleaseMemory(70);
+    budget.ReleaseMemory(70);
     tree.SetLabel(root, std::string(20, 'x'));
-    EXPECT_EQ(tree.MemoryBytes(), chunk + 32);
+    EXPECT_EQ(budget.MemoryBytes(), chunk + 32);
     tree.SetLabel(root, "short");
-    EXPECT_EQ(tree.MemoryBytes(), chunk);
+    EXPECT_EQ(budget.MemoryBytes(), chunk);
 
     // Held memory stays across Clear; charges do not.
-    tree.ChargeMemory(50);
-    tree.SetHeldMemory(90);
-    EXPECT_TRUE(tooLarge([&] { tree.ChargeMemory(20); }));
+    budget.ChargeMemory(50);
+    budget.SetHeldMemory(90);
+    EXPECT_TRUE(tooLarge([&] { budget.ChargeMemory(20); }));
     tree.Clear();
-    EXPECT_EQ(tree.MemoryBytes(), chunk + 90);
-    EXPECT_TRUE(tooLarge([&] { tree.ChargeMemory(20); }));
-    tree.SetHeldMemory(0);
-    tree.ChargeMemory(20);
+    EXPECT_EQ(budget.MemoryBytes(), chunk + 90);
+    EXPECT_TRUE(tooLarge([&] { budget.ChargeMemory(20); }));
+    budget.SetHeldMemory(0);
+    budget.ChargeMemory(20);
     // Another block of slots is refused before it is allocated.
     for (int i = 0; i < 4096; ++i)
         tree.AppendChild(kNoNode, "");
     EXPECT_TRUE(tooLarge([&] { tree.AppendChild(kNoNode, ""); }));
-    EXPECT_EQ(tree.MemoryBytes(), chunk + 20);
+    EXPECT_EQ(budget.MemoryBytes(), chunk + 20);
 }
 
 TEST(TreeContainer, ClearKeepsSlotsButNothingOfTheOldTree) {
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     NodeId node = tree.AddFirstTopLevel(std::string(40, 'a'));
     for (int i = 0; i < 10000; ++i)
         node = tree.AppendChild(node, i % 2 == 0 ? std::string(30, 'b') : "c");
     tree.Clear();
     EXPECT_EQ(tree.NodeCount(), 0u);
-    EXPECT_EQ(tree.LabelBytes(), 0u);
+    EXPECT_EQ(budget.LabelBytes(), 0u);
     EXPECT_EQ(tree.FirstTopLevel(), kNoNode);
     EXPECT_FALSE(tree.IsAlive(0));
     const NodeId root = tree.AddFirstTopLevel("");
@@ -291,13 +304,14 @@ TEST(TreeContainer, ClearKeepsSlotsButNothingOfTheOldTree) {
 
 TEST(TreeContainer, DeepTreesAreCopiedAndDestroyedWithoutRecursion) {
     constexpr int kDepth = 300000;
-    TreeContainer tree;
+    RunBudget budget;
+    TreeContainer tree(budget);
     const NodeId root = tree.AddFirstTopLevel("neg @F");
     NodeId node = root;
     for (int i = 0; i < kDepth; ++i)
         node = tree.AppendChild(node, i + 1 == kDepth ? "x" : "-");
     const NodeId copy = tree.AppendChild(kNoNode, "");
-    CopySubtree(tree, root, copy);
+    tree.CopySubtree(root, copy);
     EXPECT_EQ(tree.NodeCount(), 2u * (kDepth + 1));
     NodeId walk = copy;
     int depth = 0;

@@ -27,7 +27,8 @@ constexpr const char* kTooLarge = "Expression is too large";
 
 // What the window keeps between clicks.
 struct Window {
-    rivo::expr::TreeContainer tree;
+    rivo::expr::RunBudget budget;
+    rivo::expr::TreeContainer tree{budget};
     std::vector<std::string> listing;
     QImage picture;
 
