@@ -2,7 +2,7 @@
 // an argument, a list element) is read the same way:
 //
 //   1. Strip: while the first byte is "(", the last is ")" and that "(" does not close before the
-//      last byte, both go (StripOuterParens). A text of two bytes or fewer is not stripped at
+//      last byte, both go (StripSegment). A text of two bytes or fewer is not stripped at
 //      all, but a longer one is stripped to the end: «((a))» is "a", "()" stays, «(())» becomes
 //      empty, «(a)+(b)» stays whole. Brackets never strip.
 //   2. Empty: the node stays as it was; a node just appended keeps its empty label.

@@ -1,5 +1,5 @@
-// A word-for-word transcription of the parser's rules: rescans every node's text, quadratic in
-// the input. It serves only as the reference the real parser is checked against.
+// A word-for-word transcription of the language table at the top of expr/m_tree.cpp: rescans
+// every node's text, quadratic in the input. It serves only as the reference the real parser is checked against.
 #pragma once
 
 #include <cstdint>
