@@ -1,5 +1,6 @@
 // A word-for-word transcription of the language table at the top of expr/m_tree.cpp: rescans
-// every node's text, quadratic in the input. It serves only as the reference the real parser is checked against.
+// every node's text, quadratic in the input. It serves only as the reference the real parser is
+// checked against.
 #pragma once
 
 #include <cstdint>
