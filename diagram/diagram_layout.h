@@ -54,7 +54,8 @@ struct DiagramLayout {
     // The region codes, in order: one region of the picture each.
     std::string_view codes;
     // The region sets of the variables A, B, ... in that order, as written, not canonical: the
-    // evaluator hands a lone variable's set out as it stands here.
+    // evaluator hands a lone variable's set out as it stands here. The membership they encode is
+    // also the geometry of the template.
     std::span<const std::string_view> variableSets;
     // One white pixel inside each region of the template, in code order, from which the painter
     // fills the region.
