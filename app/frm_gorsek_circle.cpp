@@ -33,8 +33,8 @@
 #include "app/error_report.h"
 #include "app/line_edit.h"
 #include "app/motif_hints.h"
+#include "diagram/diagram_layout.h"
 #include "diagram/draw.h"
-#include "diagram/evaluator.h"
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
 #include "diagram/region_set.h"
@@ -117,11 +117,8 @@ QString DescribeDiagram(DiagramSize size, const std::string& regions) {
     QStringList shaded;
     for (const char code : codes) {
         QStringList inside;
-        for (char letter = 'A'; letter < 'A' + diagram::CircleCount(size); ++letter) {
-            const auto set = diagram::VariableSet(size, letter);
-            if (set && set->find(code) != std::string_view::npos)
-                inside << QString(QLatin1Char(letter));
-        }
+        for (const char letter : diagram::CirclesOf(size, code))
+            inside << QString(QLatin1Char(letter));
         shaded << QStringLiteral("region %1 (%2)")
                       .arg(QString(QLatin1Char(code)), JoinedWithAnd(inside));
     }

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "diagram/diagram_layout.h"
 #include "diagram/diagram_size.h"
 #include "diagram/draw.h"
 #include "diagram/evaluator.h"
@@ -114,15 +115,12 @@ int RunListing(const Arguments& args, std::ostream& out) {
     return 0;
 }
 
-// The circles a region lies in: the variables whose set holds its code.
-std::string CirclesOf(diagram::DiagramSize size, char code) {
+// The circles a region lies in, a space between two: "A B".
+std::string SpacedCirclesOf(diagram::DiagramSize size, char code) {
     std::string circles;
-    for (char letter = 'A'; letter < 'A' + diagram::CircleCount(size); ++letter) {
-        const auto set = diagram::VariableSet(size, letter);
-        if (set && set->find(code) != std::string_view::npos) {
-            if (!circles.empty()) circles += ' ';
-            circles += letter;
-        }
+    for (const char letter : diagram::CirclesOf(size, code)) {
+        if (!circles.empty()) circles += ' ';
+        circles += letter;
     }
     return circles;
 }
@@ -142,7 +140,7 @@ int RunRegions(const Arguments& args, std::ostream& out) {
     out << regions << '\n';
     if (args.key) {
         for (const char code : regions)
-            out << code << '\t' << CirclesOf(size, code) << '\n';
+            out << code << '\t' << SpacedCirclesOf(size, code) << '\n';
     }
     return 0;
 }

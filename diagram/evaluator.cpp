@@ -1,19 +1,10 @@
 #include "diagram/evaluator.h"
 
 #include <cstdint>
-#include <span>
-#include <utility>
 
 namespace rivo::diagram {
 
 namespace {
-
-// Region sets of the variables A to E, per size; the membership they encode is also the
-// geometry of the templates.
-constexpr std::string_view kThree[] = {"1245", "2356", "4567"};
-constexpr std::string_view kFour[] = {"ABCDEFG", "CDFGJKL", "MIJKEFG", "HBCEFIJ"};
-constexpr std::string_view kFive[] = {"ABCDEFGHIJK", "CDMFHIGKPQR", "JGHIKOPQRTU", "NEFJGKOPQST",
-                                      "LBCNEFHJGOP"};
 
 // Leading and trailing bytes up to 32 removed. Upper-casing a-z is left to the comparisons
 // below, which then need no copy of the line.
@@ -43,17 +34,17 @@ char OperatorOf(std::string_view line) {
 // stack meets is a variable's set or a combination of them, so one word holds any of them and
 // a deep stack needs no heap per entry.
 constexpr char FirstCode(DiagramSize size) {
-    return size == DiagramSize::kThree ? '1' : 'A';
+    return LayoutOf(size).codes.front();
 }
 
+// The layout already keeps every set within its size's codes; the bits need those codes to
+// run on without gaps and to number no more than 32.
 constexpr bool CodesFitOneWord() {
-    for (const auto& [sets, first] : {std::pair{std::span<const std::string_view>(kThree), '1'},
-                                      std::pair{std::span<const std::string_view>(kFour), 'A'},
-                                      std::pair{std::span<const std::string_view>(kFive), 'A'}}) {
-        for (const std::string_view set : sets) {
-            for (const char code : set) {
-                if (code < first || code - first >= 32) return false;
-            }
+    for (const DiagramLayout& layout : kDiagramLayouts) {
+        const std::string_view codes = layout.codes;
+        if (codes.empty() || codes.size() > 32) return false;
+        for (std::size_t i = 0; i < codes.size(); ++i) {
+            if (codes[i] != codes.front() + static_cast<int>(i)) return false;
         }
     }
     return true;
@@ -130,20 +121,6 @@ class RegionStack {
 };
 
 }  // namespace
-
-std::optional<std::string_view> VariableSet(DiagramSize size, char letter) {
-    const auto index = static_cast<std::size_t>(letter - 'A');
-    if (letter < 'A' || index >= static_cast<std::size_t>(CircleCount(size))) return std::nullopt;
-    switch (size) {
-        case DiagramSize::kThree:
-            return kThree[index];
-        case DiagramSize::kFour:
-            return kFour[index];
-        case DiagramSize::kFive:
-            return kFive[index];
-    }
-    return std::nullopt;
-}
 
 std::size_t EvaluationBytes(std::size_t lineCount) {
     return (lineCount + 1) * sizeof(Entry);

@@ -3,18 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "diagram/diagram_size.h"
+// VariableSet, the sets the listing's variables stand for, comes with the layout.
+#include "diagram/diagram_layout.h"
 
 namespace rivo::diagram {
-
-// The stored region set of a set variable (letter 'A' to 'E') in a diagram size, or nothing
-// when the variable does not exist in that size. Stored as written, not canonical.
-std::optional<std::string_view> VariableSet(DiagramSize size, char letter);
 
 // The region set that the listing describes: "+ @F", "* @F" and "- @F" combine the two top
 // entries, a line whose first letter names a variable pushes its set, every other line is

@@ -45,20 +45,13 @@ QString TemplateResourcePath(DiagramSize size) {
 }
 
 const QImage& DiagramTemplate(DiagramSize size) {
-    static const std::array<QImage, 3> templates = {
-        LoadTemplate(DiagramSize::kThree),
-        LoadTemplate(DiagramSize::kFour),
-        LoadTemplate(DiagramSize::kFive),
-    };
-    switch (size) {
-        case DiagramSize::kThree:
-            return templates[0];
-        case DiagramSize::kFour:
-            return templates[1];
-        case DiagramSize::kFive:
-            return templates[2];
-    }
-    throw std::invalid_argument("no such diagram size");
+    static const auto templates = [] {
+        std::array<QImage, std::size(kDiagramSizes)> images;
+        for (std::size_t i = 0; i < images.size(); ++i)
+            images[i] = LoadTemplate(kDiagramSizes[i]);
+        return images;
+    }();
+    return templates[SizeIndex(size)];
 }
 
 void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture) {
@@ -80,9 +73,7 @@ void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture)
     for (const char code : regionSet) {
         const SeedEntry* seed = FindSeed(size, code);
         if (seed == nullptr) continue;
-        const QRgb brush =
-            size == DiagramSize::kFive ? FromTableColour(seed->colour) : FromTableColour(kSilver);
-        SurfaceFill(picture, seed->x, seed->y, kWhite, brush);
+        SurfaceFill(picture, seed->x, seed->y, kWhite, FromTableColour(seed->colour));
     }
 }
 

@@ -18,9 +18,9 @@ QString TemplateResourcePath(DiagramSize size);
 const QImage& DiagramTemplate(DiagramSize size);
 
 // Makes `picture` a 400 x 400 true-colour copy of the template, whatever it held before, then
-// fills the regions of `regionSet` one code after the other: silver for three and four circles,
-// the table's colour for five. A code without a seed, or whose seed is no longer white, changes
-// nothing, so duplicates and the order of the codes do not matter.
+// fills the regions of `regionSet` one code after the other, each in its seed's colour: silver
+// for three and four circles, red or green for five. A code without a seed, or whose seed is no
+// longer white, changes nothing, so duplicates and the order of the codes do not matter.
 void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture);
 
 // The same, into a new picture.

@@ -254,15 +254,9 @@ const std::map<char, std::string>& ExpectedCircles(DiagramSize size) {
         {'M', "B"},     {'N', "DE"},   {'O', "CDE"}, {'P', "BCDE"}, {'Q', "BCD"},  {'R', "BC"},
         {'S', "D"},     {'T', "CD"},   {'U', "C"},
     };
-    switch (size) {
-        case DiagramSize::kThree:
-            return three;
-        case DiagramSize::kFour:
-            return four;
-        case DiagramSize::kFive:
-            break;
-    }
-    return five;
+    static const std::map<DiagramSize, const std::map<char, std::string>*> bySize = {
+        {DiagramSize::kThree, &three}, {DiagramSize::kFour, &four}, {DiagramSize::kFive, &five}};
+    return *bySize.at(size);
 }
 
 TEST(DiagramTemplates, SeedsAreWhiteClearOfOutlinesAndInTheirCircles) {

@@ -1,41 +1,31 @@
 // What the three diagram templates show: the circle outlines and the letters that name them,
-// by the inclusive pixel boxes the pictures are drawn to. The generator in tools/ draws the
-// templates from these tables; the tests check the stored pictures against them.
+// by the inclusive pixel boxes the pictures are drawn to, as the rows of
+// diagram/diagram_layout.h hold them. The generator in tools/ draws the templates from these;
+// the tests check the stored pictures against them.
 #pragma once
 
 #include <span>
 #include <string_view>
 
-#include "diagram/diagram_size.h"
+#include "diagram/diagram_layout.h"
 
 namespace rivo::diagram {
-
-// Inclusive pixel box: the leftmost, topmost, rightmost and bottommost pixel columns and rows.
-struct PixelBox {
-    int left;
-    int top;
-    int right;
-    int bottom;
-};
-
-struct CircleOutline {
-    char name;  // the set variable the circle stands for, 'A' to 'E'
-    PixelBox box;
-};
-
-struct LetterPlace {
-    char letter;
-    PixelBox box;  // the box of the letter's black pixels
-};
 
 inline constexpr int kTemplateWidth = 400;
 inline constexpr int kTemplateHeight = 400;
 
-std::span<const CircleOutline> TemplateCircles(DiagramSize size);
-std::span<const LetterPlace> TemplateLetters(DiagramSize size);
+constexpr std::span<const CircleOutline> TemplateCircles(DiagramSize size) {
+    return LayoutOf(size).circles;
+}
+
+constexpr std::span<const LetterPlace> TemplateLetters(DiagramSize size) {
+    return LayoutOf(size).letters;
+}
 
 // File name of the stored template, e.g. "circles3.bmp".
-std::string_view TemplateFileName(DiagramSize size);
+constexpr std::string_view TemplateFileName(DiagramSize size) {
+    return LayoutOf(size).templateFile;
+}
 
 // The outline curve of a circle: centre and radii measured between pixel middles, so the middle
 // of pixel (x, y) is the point (x, y). Two circles are a pixel narrower one way than the other.
