@@ -230,4 +230,23 @@ TEST(LocaleDecimalSeparator, IsThePointInTheTestLocale) {
     EXPECT_EQ(LocaleDecimalSeparator(), '.');
 }
 
+TEST(IsNumber, FollowsTheNumberTest) {
+    struct Case {
+        const char* text;
+        bool number;
+    };
+    const Case cases[] = {
+        {"12", true},       {"1.5", true},     {"1,5", true},  {"1.2.3", true}, {"-3", true},
+        {"1E-5", true},     {"2E+3", true},    {".", true},    {"", true},      {"E-E+", true},
+        {"-5", true},       {"-.", true},      {"-", false},   {"+3", false},   {"1e-5", false},
+        {"1E5", false},     {" 2", false},     {"x", false},   {"2a", false},   {"E-", true},
+        {"1E-5E-5", false}, {"1E+5E-5", true}, {"--1", false}, {"1-", false},   {"-E-", false},
+        {"0.25", true},     {"1E15", false},   {"2E-5", true}, {"5-", false},   {"E+-", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(IsNumber(c.text), c.number);
+    }
+}
+
 }  // namespace
