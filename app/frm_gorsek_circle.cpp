@@ -281,7 +281,8 @@ void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
 
 std::unique_ptr<QMenu> Tfrm_gorsek::BuildPictureMenu() {
     if (picture_.isNull()) return nullptr;
-    auto menu = std::make_unique<QMenu>(this);
+    // No Qt parent: the returned pointer is the menu's one owner. The actions stay the window's.
+    auto menu = std::make_unique<QMenu>();
     menu->addAction(copyPictureAction_);
     menu->addAction(savePictureAction_);
     return menu;
