@@ -39,7 +39,6 @@
 #include "diagram/picture_writer.h"
 #include "diagram/region_set.h"
 #include "expr/numbers.h"
-#include "expr/text.h"
 
 namespace rivo::app {
 
@@ -313,7 +312,7 @@ void Tfrm_gorsek::SavePicture() {
         }
         const QString message = QStringLiteral("Cannot save the picture to %1: %2")
                                     .arg(QDir::toNativeSeparators(path), reason);
-        ShowErrorReport(this, QString::fromStdString(expr::WithFullStop(message.toStdString())));
+        ShowErrorReport(this, message);
         // The user corrects the name that failed rather than starting over.
         proposed = path;
     }
