@@ -15,6 +15,7 @@
 #include "expr/m_tree.h"
 #include "expr/numbers.h"
 #include "expr/tree.h"
+#include "tests/separator_scope.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ void Prepare(Prepared& p, const std::string& text, bool simplify) {
 }
 
 TEST(Differentiate, AgreesWithFiniteDifferences) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     std::mt19937 rng(1207);
     std::uniform_real_distribution<double> point(-2.5, 2.5);
     int compared = 0;

@@ -20,6 +20,7 @@
 #include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/expression_shapes.h"
+#include "tests/separator_scope.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ std::ptrdiff_t WorstExcess(const TreeContainer& tree, Step step) {
 }
 
 TEST(MemoryCharge, TheHeapNeverGrowsBeyondTheCharges) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     // What no charge covers: a short label or line in the making, far below what any uncharged
     // array for a text of this size holds.
     constexpr std::ptrdiff_t kSlack = 4 << 10;

@@ -15,6 +15,7 @@
 #include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/expression_shapes.h"
+#include "tests/separator_scope.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ struct Window {
 };
 
 TEST(PipelineLimits, EveryShapeOfTheLargestSizeEnds) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     struct Case {
         TextShape shape;
         const char* outcome;
