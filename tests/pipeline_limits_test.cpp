@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "diagram/diagram_size.h"
-#include "diagram/draw.h"
 #include "diagram/painter.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
@@ -16,6 +15,7 @@
 #include "expr/tree.h"
 #include "tests/expression_shapes.h"
 #include "tests/separator_scope.h"
+#include "tests/support/window_holders.h"
 
 namespace {
 
@@ -26,16 +26,12 @@ using rivo::testing::TextShape;
 
 constexpr const char* kTooLarge = "Expression is too large";
 
-// What the window keeps between clicks.
-struct Window {
-    rivo::expr::TreeContainer tree;
-    std::vector<std::string> listing;
-    QImage picture;
-
+// What the window keeps between clicks, drawing five circles.
+struct Window : rivo::testing::WindowHolders {
     // The painted region set, or "error: " and the message.
     std::string Draw(std::string_view text) {
         try {
-            return rivo::diagram::DrawDiagram(DiagramSize::kFive, text, tree, listing, picture);
+            return WindowHolders::Draw(DiagramSize::kFive, text);
         } catch (const rivo::expr::PipelineError& e) {
             return std::string("error: ") + e.what();
         }
