@@ -13,7 +13,6 @@
 
 #include <QImage>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>

@@ -13,7 +13,6 @@
 #include "expr/m_macros_diff.h"
 #include "expr/m_macros_optimize.h"
 #include "expr/m_tree.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/separator_scope.h"
 

@@ -8,7 +8,6 @@
 #include "expr/m_macros_diff.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/separator_scope.h"
 

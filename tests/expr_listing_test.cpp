@@ -6,7 +6,6 @@
 
 #include "expr/error.h"
 #include "expr/m_tree.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/separator_scope.h"
 

@@ -14,7 +14,6 @@
 #include "expr/error.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/expression_shapes.h"
 #include "tests/separator_scope.h"

@@ -8,10 +8,8 @@
 #include <vector>
 
 #include "diagram/diagram_size.h"
-#include "diagram/painter.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/expression_shapes.h"
 #include "tests/separator_scope.h"
