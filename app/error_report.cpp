@@ -15,24 +15,27 @@ namespace rivo::app {
 
 namespace {
 
+// The one place where a report gets its closing full stop.
 QString ReportText(std::string message) {
     return QString::fromStdString(expr::WithFullStop(std::move(message)));
 }
 
-void QueueReport(QObject* context, const QString& text) {
+std::string ErrorMessage(const std::exception& error) {
+    // Running out of memory inside the pipeline means the expression was too large for it.
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return expr::kTooLargeMessage;
+    return error.what();
+}
+
+void QueueReport(QObject* context, const QString& message) {
     QPointer<QWidget> parent = qobject_cast<QWidget*>(context);
     QMetaObject::invokeMethod(
-        context, [parent, text] { ShowErrorReport(parent, text); }, Qt::QueuedConnection);
+        context, [parent, message] { ShowErrorReport(parent, message); }, Qt::QueuedConnection);
 }
 
 }  // namespace
 
 QString ErrorReportText(const std::exception& error) {
-    // Running out of memory inside the pipeline means the expression was too large for it.
-    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
-        return ReportText(expr::kTooLargeMessage);
-    }
-    return ReportText(error.what());
+    return ReportText(ErrorMessage(error));
 }
 
 bool RunRequest(QObject* context, const std::function<void()>& request) noexcept {
@@ -40,16 +43,16 @@ bool RunRequest(QObject* context, const std::function<void()>& request) noexcept
         request();
         return true;
     } catch (const std::exception& error) {
-        QueueReport(context, ErrorReportText(error));
+        QueueReport(context, QString::fromStdString(ErrorMessage(error)));
     } catch (...) {
-        QueueReport(context, ReportText("Unexpected error"));
+        QueueReport(context, QStringLiteral("Unexpected error"));
     }
     return false;
 }
 
-void ShowErrorReport(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, parent);
+void ShowErrorReport(QWidget* parent, const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
+                    ReportText(message.toStdString()), QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -20,8 +20,8 @@ QString ErrorReportText(const std::exception& error);
 // after the failing event's handler has returned. Nothing the request changed is undone.
 bool RunRequest(QObject* context, const std::function<void()>& request) noexcept;
 
-// The modal box: the application title as caption, an error icon, the text and one OK button.
-// Returns when the user has closed it.
-void ShowErrorReport(QWidget* parent, const QString& text);
+// The modal box: the application title as caption, an error icon, the message with its closing
+// full stop (as ErrorReportText) and one OK button. Returns when the user has closed it.
+void ShowErrorReport(QWidget* parent, const QString& message);
 
 }  // namespace rivo::app

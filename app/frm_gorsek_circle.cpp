@@ -39,7 +39,6 @@
 #include "diagram/picture_writer.h"
 #include "diagram/region_set.h"
 #include "expr/numbers.h"
-#include "expr/text.h"
 
 namespace rivo::app {
 
@@ -278,7 +277,8 @@ void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
 
 std::unique_ptr<QMenu> Tfrm_gorsek::BuildPictureMenu() {
     if (picture_.isNull()) return nullptr;
-    auto menu = std::make_unique<QMenu>(this);
+    // No Qt parent: the returned pointer is the menu's one owner. The actions stay the window's.
+    auto menu = std::make_unique<QMenu>();
     menu->addAction(copyPictureAction_);
     menu->addAction(savePictureAction_);
     return menu;
@@ -309,7 +309,7 @@ void Tfrm_gorsek::SavePicture() {
         }
         const QString message = QStringLiteral("Cannot save the picture to %1: %2")
                                     .arg(QDir::toNativeSeparators(path), reason);
-        ShowErrorReport(this, QString::fromStdString(expr::WithFullStop(message.toStdString())));
+        ShowErrorReport(this, message);
         // The user corrects the name that failed rather than starting over.
         proposed = path;
     }

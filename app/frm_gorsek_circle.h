@@ -41,7 +41,7 @@ class Tfrm_gorsek : public QWidget {
     explicit Tfrm_gorsek(QWidget* parent = nullptr);
     ~Tfrm_gorsek() override;
 
-    // The controls, in the order of the form's declaration; public like a form's fields.
+    // The controls, public so that tests reach them directly.
     // MOP (the listing of the last request) and defTV (its tree) are plain holders, never shown.
     // IV3 to IV5 are the templates the painter copies.
     LineEdit* eIN;

@@ -3,7 +3,6 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <algorithm>
-#include <utility>
 
 #include "app/line_edit.h"
 

@@ -15,10 +15,9 @@
 
 #include "bench/interleaved.h"
 #include "diagram/diagram_size.h"
-#include "diagram/draw.h"
 #include "diagram/painter.h"
 #include "diagram/templates/seed_tables.h"
-#include "expr/tree.h"
+#include "tests/support/window_holders.h"
 
 namespace {
 
@@ -28,17 +27,7 @@ constexpr const char* kDefaultText = "a*b+b*c+a*c-a*b*c";
 // The union of all five circles: every one of the 21 regions.
 constexpr const char* kAllRegionsText = "a+b+c+d+e";
 
-// What the window keeps between clicks: the tree holder, the listing memo and the picture.
-struct Window {
-    rivo::expr::RunBudget budget;
-    rivo::expr::TreeContainer tree{budget};
-    std::vector<std::string> listing;
-    QImage picture;
-
-    std::string Draw(DiagramSize size, const char* text) {
-        return rivo::diagram::DrawDiagram(size, text, tree, listing, picture);
-    }
-};
+using Window = rivo::testing::WindowHolders;
 
 constexpr int kSide = 400;
 constexpr std::size_t kPixels = std::size_t{kSide} * kSide;

@@ -1,19 +1,17 @@
 // Memory figures for the benchmarks: the heap the program holds through operator new, with its
-// high-water mark since the last reset, and the process's peak resident set.
+// high-water mark since the last reset (the counting allocator the tests share), and the
+// process's peak resident set.
 #pragma once
 
 #include <cstddef>
 
+#include "tests/support/counting_heap.h"
+
 namespace rivo::bench {
 
-// What the program holds through operator new now, in bytes.
-std::size_t HeldHeapBytes();
-
-// Starts a new high-water mark at what the program holds now.
-void ResetPeakHeap();
-
-// The most the program held through operator new since the last reset, in bytes.
-std::size_t PeakHeapBytes();
+using testing::HeldHeapBytes;
+using testing::PeakHeapBytes;
+using testing::ResetPeakHeap;
 
 // The peak resident set of the whole process so far, in bytes.
 std::size_t PeakResidentBytes();

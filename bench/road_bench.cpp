@@ -5,17 +5,14 @@
 //   road_bench --benchmark_filter='^Road/left_chain/'
 #include <benchmark/benchmark.h>
 
-#include <QImage>
 #include <string>
-#include <vector>
 
 #include "bench/peak_memory.h"
 #include "diagram/diagram_size.h"
-#include "diagram/draw.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
-#include "expr/tree.h"
 #include "tests/expression_shapes.h"
+#include "tests/support/window_holders.h"
 
 namespace {
 
@@ -29,22 +26,18 @@ void BM_Road(benchmark::State& state, TextShape shape) {
     std::string outcome;
     for (auto _ : state) {
         // As in the window: the tree, the listing and the picture outlive the request.
-        rivo::expr::RunBudget budget;
-        rivo::expr::TreeContainer tree(budget);
-        std::vector<std::string> listing;
-        QImage picture;
+        rivo::testing::WindowHolders window;
         const std::size_t before = rivo::bench::HeldHeapBytes();
         rivo::bench::ResetPeakHeap();
         try {
-            outcome = "regions " + rivo::diagram::DrawDiagram(rivo::diagram::DiagramSize::kFive,
-                                                              text, tree, listing, picture);
+            outcome = "regions " + window.Draw(rivo::diagram::DiagramSize::kFive, text);
         } catch (const rivo::expr::PipelineError& e) {
             outcome = std::string("error: ") + e.what();
         }
         peakHeap = std::max(peakHeap, rivo::bench::PeakHeapBytes() - before);
         state.PauseTiming();  // the next request's Clear is where the old tree goes
-        tree.Clear();
-        listing = {};
+        window.tree.Clear();
+        window.listing = {};
         state.ResumeTiming();
     }
     state.SetLabel(outcome.substr(0, 60));

@@ -41,7 +41,6 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
     if (args.separator && *args.separator != "." && *args.separator != ",") {
         throw UsageError{"the decimal separator must be \".\" or \",\""};
     }
-    if (args.output && args.output->empty()) throw UsageError{"the output file name is empty"};
     if (!positional.empty()) {
         args.command = positional.front();
         args.operands.assign(positional.begin() + 1, positional.end());

@@ -1,8 +1,10 @@
 // The command line of rivo-cli: COMMAND [OPTIONS] [--] ARGS, options anywhere before "--".
 #pragma once
 
+#include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rivo::cli {
@@ -16,9 +18,14 @@ struct Arguments {
     bool help = false;
 };
 
-// Thrown for a command line that cannot be run; the message is the one-line reason.
-struct UsageError {
-    std::string reason;
+// Thrown for a command line that cannot be run; what() is the one-line reason.
+class UsageError : public std::exception {
+  public:
+    explicit UsageError(std::string reason) : reason_(std::move(reason)) {}
+    const char* what() const noexcept override { return reason_.c_str(); }
+
+  private:
+    std::string reason_;
 };
 
 Arguments ParseArguments(const std::vector<std::string>& argv);

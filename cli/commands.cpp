@@ -57,6 +57,7 @@ diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
 // The -o FILE of paint and draw; its extension must name a picture format.
 const std::string& OutputFile(const Arguments& args, const std::string& command) {
     if (!args.output) throw UsageError{command + " needs -o FILE"};
+    if (args.output->empty()) throw UsageError{"the output file name is empty"};
     if (!diagram::PictureFormatOf(*args.output)) {
         throw UsageError{"FILE must end in " + diagram::PictureExtensionList() + ", not \"" +
                          *args.output + "\""};

@@ -84,7 +84,7 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     try {
         args = rivo::cli::ParseArguments(words);
     } catch (const rivo::cli::UsageError& e) {
-        return UsageFailure(e.reason);
+        return UsageFailure(e.what());
     }
     if (args.help) {
         PrintUsage(out);
@@ -112,7 +112,7 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     try {
         return command->run(args, out);
     } catch (const rivo::cli::UsageError& e) {
-        return UsageFailure(e.reason);
+        return UsageFailure(e.what());
     } catch (const rivo::cli::InputError& e) {
         std::cerr << "rivo-cli: " << e.reason << '\n';
         return 1;

@@ -13,7 +13,8 @@ seconds="${1:-90}"
 targets=(rivo_fuzz_parse:30:512 rivo_fuzz_pipeline:40:1024 rivo_fuzz_draw:30:1024)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DRIVO_FUZZ=ON -DRIVO_TESTS=OFF -DRIVO_BENCH=OFF >/dev/null
+    -DCMAKE_CXX_COMPILER=clang++ -DRIVO_FUZZ=ON -DRIVO_TESTS=OFF -DRIVO_BENCH=OFF \
+    -DRIVO_WERROR=ON -DRIVO_PACKAGING=OFF >/dev/null
 cmake --build build-fuzz --parallel "$(nproc)" --target "${targets[@]%%:*}"
 
 scratch="$(mktemp -d)"

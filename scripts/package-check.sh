@@ -71,6 +71,8 @@ check_tree() {
     [ "$out" = $'25\n2\tA B\n5\tA B C' ] || fail "rivo-cli --key from $root printed '$out'"
 }
 
+[ -f "$build/CPackConfig.cmake" ] || fail "$build was configured with -DRIVO_PACKAGING=OFF"
+
 echo "-- validators on the sources"
 silent desktop-file-validate "packaging/$app_id.desktop"
 appstreamcli validate --no-net --strict "packaging/$app_id.metainfo.xml"

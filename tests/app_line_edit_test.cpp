@@ -3,8 +3,6 @@
 // cost would grow with (undo history, input-method context) stay bounded.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>

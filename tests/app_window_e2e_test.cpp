@@ -8,13 +8,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QImage>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -28,10 +26,9 @@
 #include "diagram/painter.h"
 #include "diagram/templates/seed_tables.h"
 #include "tests/diagram_geometry.h"
+#include "tests/read_file.h"
 #include "tests/run_process.h"
 #include "tests/temp_directory.h"
-
-extern char** environ;
 
 namespace {
 
@@ -60,22 +57,10 @@ class BackgroundProcess {
   public:
     BackgroundProcess(const std::vector<std::string>& command, const std::string& log,
                       int readyFd = -1) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (readyFd >= 0) posix_spawn_file_actions_adddup2(&actions, readyFd, 3);
-        std::vector<std::string> words = command;
-        std::vector<char*> argv;
-        for (auto& w : words)
-            argv.push_back(w.data());
-        argv.push_back(nullptr);
-        const int rc =
-            posix_spawn(&pid_, words[0].c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) throw std::runtime_error("cannot start " + words[0]);
+        std::vector<rivo::testing::Redirection> redirections{
+            {0, "/dev/null", O_RDONLY}, {1, log, O_WRONLY | O_CREAT | O_APPEND}, {2, {}, 0, 1}};
+        if (readyFd >= 0) redirections.push_back({3, {}, 0, readyFd});
+        pid_ = rivo::testing::SpawnProcess(command, redirections);
     }
     ~BackgroundProcess() {
         kill(pid_, SIGTERM);
@@ -138,7 +123,7 @@ class RealWindow : public ::testing::Test {
                       Log("rivo"));
         std::vector<std::string> found;
         ASSERT_TRUE(PollUntil([&] { return (found = FindWindows()).size() == 1; }))
-            << "no window appeared; rivo said: " << RunProcess("/bin/cat", {Log("rivo")}).out;
+            << "no window appeared; rivo said: " << rivo::testing::ReadFile(Log("rivo"));
         window_ = found[0];
     }
 

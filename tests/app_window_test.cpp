@@ -16,7 +16,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>

@@ -1,7 +1,6 @@
 // rivo-cli tree, through the real executable: results, errors and the decimal separator.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>

@@ -13,8 +13,8 @@
 #include "expr/m_macros_diff.h"
 #include "expr/m_macros_optimize.h"
 #include "expr/m_tree.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
+#include "tests/separator_scope.h"
 
 namespace {
 
@@ -109,7 +109,7 @@ void Prepare(Prepared& p, const std::string& text, bool simplify) {
 }
 
 TEST(Differentiate, AgreesWithFiniteDifferences) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     std::mt19937 rng(1207);
     std::uniform_real_distribution<double> point(-2.5, 2.5);
     int compared = 0;

@@ -8,8 +8,8 @@
 #include "expr/m_macros_diff.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
+#include "tests/separator_scope.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ struct Case {
 };
 
 void CheckAll(std::initializer_list<Case> cases) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + ": " + c.text);
         EXPECT_EQ(Expand(c.text), c.tree);
@@ -151,7 +151,7 @@ TEST(ExpandDiff, QuotientWithBackslashKeepsItsLabel) {
 }
 
 TEST(ExpandDiff, Errors) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     const Case cases[] = {
         {"diff with one argument", "diff(x)", "List index out of bounds (0)"},
         {"diff with no argument", "diff()", "List index out of bounds (0)"},

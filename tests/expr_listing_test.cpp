@@ -6,8 +6,8 @@
 
 #include "expr/error.h"
 #include "expr/m_tree.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
+#include "tests/separator_scope.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ TEST(AddKindSuffix, MarksOperatorsFunctionsAndNumbers) {
 }
 
 TEST(BuildListing, ListsTheRootSubtreeInPreOrder) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     struct Case {
         const char* name;
         std::string text;

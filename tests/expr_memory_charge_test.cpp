@@ -1,14 +1,11 @@
 // The memory budget sees every allocation of a run before it is made: at each allocation the
-// heap the run holds stays within what its container has been charged. The global operator new
-// of this executable counts the heap, so the property is checked against the allocations
-// themselves.
+// heap the run holds stays within what its container has been charged. The counting allocator
+// (tests/support/counting_heap.h) replaces this executable's operator new, so the property is
+// checked against the allocations themselves.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdlib>
-#include <cstring>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,91 +14,51 @@
 #include "expr/error.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/expression_shapes.h"
+#include "tests/separator_scope.h"
+#include "tests/support/counting_heap.h"
 
 namespace {
 
-// Each block carries its size in a header, so the count is of the bytes asked for, whatever
-// the allocator rounds them up to.
-constexpr std::size_t kHeader = alignof(std::max_align_t);
-std::size_t gHeld = 0;  // the bytes held through operator new
-// While a step is watched: its container, the heap held and the charges counted before it
+// While a step is watched: its budget, the heap held and the charges counted before it
 // began, and the most the heap grew beyond the charges at any allocation.
 const rivo::expr::RunBudget* gWatched = nullptr;
 std::size_t gHeldBefore = 0;
 std::size_t gChargedBefore = 0;
 std::ptrdiff_t gWorstExcess = 0;
 
-void* Allocate(std::size_t size) {
-    auto* block = static_cast<unsigned char*>(std::malloc(kHeader + size));
-    if (block == nullptr) throw std::bad_alloc();
-    std::memcpy(block, &size, sizeof size);
-    gHeld += size;
-    if (gWatched != nullptr) {
-        const auto excess = static_cast<std::ptrdiff_t>(gHeld - gHeldBefore) -
-                            static_cast<std::ptrdiff_t>(gWatched->MemoryBytes() - gChargedBefore);
-        gWorstExcess = std::max(gWorstExcess, excess);
-    }
-    return block + kHeader;
+void ObserveAllocation() {
+    const auto excess = static_cast<std::ptrdiff_t>(rivo::testing::HeldHeapBytes() - gHeldBefore) -
+                        static_cast<std::ptrdiff_t>(gWatched->MemoryBytes() - gChargedBefore);
+    gWorstExcess = std::max(gWorstExcess, excess);
 }
-
-void Release(void* pointer) noexcept {
-    if (pointer == nullptr) return;
-    auto* block = static_cast<unsigned char*>(pointer) - kHeader;
-    std::size_t size = 0;
-    std::memcpy(&size, block, sizeof size);
-    gHeld -= size;
-    std::free(block);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* block) noexcept {
-    Release(block);
-}
-void operator delete[](void* block) noexcept {
-    Release(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-    Release(block);
-}
-
-namespace {
 
 using rivo::expr::RunBudget;
 using rivo::expr::TreeContainer;
 using rivo::testing::ShapedText;
 using rivo::testing::TextShape;
 
-// The most a step's heap grew beyond its container's charges, in bytes. The step ends normally
+// The most a step's heap grew beyond its budget's charges, in bytes. The step ends normally
 // or with the budget's error.
 template <typename Step>
 std::ptrdiff_t WorstExcess(const TreeContainer& tree, Step step) {
-    gHeldBefore = gHeld;
+    gHeldBefore = rivo::testing::HeldHeapBytes();
     gChargedBefore = tree.Budget().MemoryBytes();
     gWorstExcess = 0;
     gWatched = &tree.Budget();
+    rivo::testing::SetAllocationObserver(ObserveAllocation);
     try {
         step();
     } catch (const rivo::expr::PipelineError&) {
     }
+    rivo::testing::SetAllocationObserver(nullptr);
     gWatched = nullptr;
     return gWorstExcess;
 }
 
 TEST(MemoryCharge, TheHeapNeverGrowsBeyondTheCharges) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     // What no charge covers: a short label or line in the making, far below what any uncharged
     // array for a text of this size holds.
     constexpr std::ptrdiff_t kSlack = 4 << 10;

@@ -10,7 +10,6 @@
 #include "expr/m_macros_optimize.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/separator_scope.h"
 

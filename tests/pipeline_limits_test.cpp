@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "diagram/diagram_size.h"
-#include "diagram/draw.h"
-#include "diagram/painter.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
-#include "expr/numbers.h"
 #include "expr/tree.h"
 #include "tests/expression_shapes.h"
+#include "tests/separator_scope.h"
+#include "tests/support/window_holders.h"
 
 namespace {
 
@@ -25,17 +24,12 @@ using rivo::testing::TextShape;
 
 constexpr const char* kTooLarge = "Expression is too large";
 
-// What the window keeps between clicks.
-struct Window {
-    rivo::expr::RunBudget budget;
-    rivo::expr::TreeContainer tree{budget};
-    std::vector<std::string> listing;
-    QImage picture;
-
+// What the window keeps between clicks, drawing five circles.
+struct Window : rivo::testing::WindowHolders {
     // The painted region set, or "error: " and the message.
     std::string Draw(std::string_view text) {
         try {
-            return rivo::diagram::DrawDiagram(DiagramSize::kFive, text, tree, listing, picture);
+            return WindowHolders::Draw(DiagramSize::kFive, text);
         } catch (const rivo::expr::PipelineError& e) {
             return std::string("error: ") + e.what();
         }
@@ -43,7 +37,7 @@ struct Window {
 };
 
 TEST(PipelineLimits, EveryShapeOfTheLargestSizeEnds) {
-    rivo::expr::SetDecimalSeparator('.');
+    const rivo::testing::SeparatorScope dot('.');
     struct Case {
         TextShape shape;
         const char* outcome;

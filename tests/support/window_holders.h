@@ -1,0 +1,29 @@
+// What the window keeps between clicks, for tests and benchmarks that draw as the window does:
+// the tree holder, the listing memo and the picture, which all outlive a request.
+#pragma once
+
+#include <QImage>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagram/diagram_size.h"
+#include "diagram/draw.h"
+#include "expr/tree.h"
+
+namespace rivo::testing {
+
+struct WindowHolders {
+    // The one place where tests and benchmarks make the window's tree and its budget.
+    expr::RunBudget budget;
+    expr::TreeContainer tree{budget};
+    std::vector<std::string> listing;
+    QImage picture;
+
+    // The painted region set; a pipeline error propagates.
+    std::string Draw(diagram::DiagramSize size, std::string_view text) {
+        return diagram::DrawDiagram(size, text, tree, listing, picture);
+    }
+};
+
+}  // namespace rivo::testing
