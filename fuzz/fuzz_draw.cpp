@@ -15,12 +15,11 @@
 #include <vector>
 
 #include "diagram/diagram_size.h"
-#include "diagram/draw.h"
 #include "diagram/evaluator.h"
 #include "expr/error.h"
 #include "expr/numbers.h"
-#include "expr/tree.h"
 #include "fuzz/fuzz_support.h"
+#include "tests/support/window_holders.h"
 
 namespace {
 
@@ -35,11 +34,9 @@ struct Outcome {
 
 // What the window keeps between clicks, with fingerprints of what the last draw left, so that
 // no input needs a copy of the 640 KB picture.
-struct Window {
-    rivo::expr::RunBudget budget{rivo::fuzz::kFuzzLimits};
-    rivo::expr::TreeContainer tree{budget};
-    std::vector<std::string> listing;
-    QImage picture;
+struct Window : rivo::testing::WindowHolders {
+    Window() : WindowHolders(rivo::fuzz::kFuzzLimits) {}
+
     std::size_t listingPrint = rivo::fuzz::Fingerprint(listing);
     std::size_t picturePrint = Fingerprint(picture);
 
@@ -54,7 +51,7 @@ struct Window {
     Outcome Draw(rivo::diagram::DiagramSize size, std::string_view text) {
         Outcome outcome;
         try {
-            outcome.regions = rivo::diagram::DrawDiagram(size, text, tree, listing, picture);
+            outcome.regions = WindowHolders::Draw(size, text);
         } catch (const rivo::expr::PipelineError& e) {
             outcome.error = e.what();
         }

@@ -1,4 +1,5 @@
-// What the window keeps between clicks, for tests and benchmarks that draw as the window does:
+// What the window keeps between clicks, for tests, benchmarks and fuzz targets that draw as the
+// window does:
 // the tree holder, the listing memo and the picture, which all outlive a request.
 #pragma once
 
@@ -14,7 +15,11 @@
 namespace rivo::testing {
 
 struct WindowHolders {
-    // The one place where tests and benchmarks make the window's tree and its budget.
+    WindowHolders() = default;
+    explicit WindowHolders(const expr::BudgetLimits& limits) : budget(limits) {}
+
+    // The one place where tests, benchmarks and fuzz targets make the window's tree and its
+    // budget.
     expr::RunBudget budget;
     expr::TreeContainer tree{budget};
     std::vector<std::string> listing;
