@@ -27,6 +27,7 @@
 #include "app/line_edit.h"
 #include "diagram/painter.h"
 #include "tests/diagram_geometry.h"
+#include "tests/read_file.h"
 #include "tests/temp_directory.h"
 #include "tests/widget_test_support.h"
 
@@ -201,10 +202,7 @@ TEST_F(PictureMenu, SaveWritesThePictureInTheFormatOfItsExtension) {
         EXPECT_EQ(asked, 1);
         EXPECT_FALSE(box.Seen());
         const std::string file = (temp.path() / row.written).string();
-        std::ifstream in(file, std::ios::binary);
-        std::string signature(row.magic.size(), '\0');
-        in.read(signature.data(), static_cast<std::streamsize>(signature.size()));
-        EXPECT_EQ(signature, row.magic);
+        EXPECT_EQ(rivo::testing::ReadFile(file).substr(0, row.magic.size()), row.magic);
         const QImage saved(QString::fromStdString(file));
         EXPECT_EQ(saved.size(), QSize(400, 400));
         // JPEG is lossy; how close it comes is the writer's test.

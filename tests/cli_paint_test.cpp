@@ -4,10 +4,10 @@
 #include <QImage>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "diagram/painter.h"
+#include "tests/read_file.h"
 #include "tests/run_process.h"
 #include "tests/temp_directory.h"
 
@@ -38,11 +38,7 @@ bool SamePixels(const QImage& a, const QImage& b) {
 }
 
 std::string FirstBytes(const std::string& path, std::size_t count) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(count, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(count));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return bytes;
+    return rivo::testing::ReadFile(path).substr(0, count);
 }
 
 TEST_F(CliPaint, WritesThePaintedPicture) {

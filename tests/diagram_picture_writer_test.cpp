@@ -16,12 +16,12 @@
 #include <initializer_list>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <system_error>
 
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
+#include "tests/read_file.h"
 #include "tests/temp_directory.h"
 
 namespace {
@@ -33,13 +33,6 @@ using rivo::diagram::PictureFormatOf;
 using rivo::diagram::PictureFormats;
 using rivo::diagram::WriteFileAtomically;
 using rivo::diagram::WritePicture;
-
-std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 void WriteBytes(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
@@ -124,7 +117,7 @@ TEST(PictureWriter, EachFormatDecodesBackToThePicture) {
         const auto failure = WritePicture(picture, file.string());
         ASSERT_FALSE(failure) << *failure;
         written.insert(file.filename().string());
-        EXPECT_EQ(ReadBytes(file).substr(0, row.magic.size()), row.magic);
+        EXPECT_EQ(rivo::testing::ReadFile(file).substr(0, row.magic.size()), row.magic);
         EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
         const QImage decoded(QString::fromStdString(file.string()));
@@ -166,7 +159,7 @@ struct Snapshot {
         struct stat seen {};
         s.exists = lstat(target.c_str(), &seen) == 0;
         s.kind = seen.st_mode & S_IFMT;
-        if (s.exists && S_ISREG(seen.st_mode)) s.bytes = ReadBytes(target);
+        if (s.exists && S_ISREG(seen.st_mode)) s.bytes = rivo::testing::ReadFile(target);
         s.names = NamesIn(target.parent_path());
         return s;
     }

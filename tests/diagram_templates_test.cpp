@@ -7,9 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,7 @@
 #include "diagram/templates/seed_tables.h"
 #include "diagram/templates/template_layout.h"
 #include "tests/diagram_geometry.h"
+#include "tests/read_file.h"
 #include "tests/run_process.h"
 #include "tests/temp_directory.h"
 
@@ -328,13 +327,6 @@ TEST(DiagramTemplates, EveryEnclosedAreaIsOneRegion) {
     }
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(DiagramTemplates, GeneratorRedrawsTheStoredFilesExactly) {
     const rivo::testing::TempDirectory temp;
     const std::filesystem::path& directory = temp.path();
@@ -343,9 +335,10 @@ TEST(DiagramTemplates, GeneratorRedrawsTheStoredFilesExactly) {
     for (const DiagramSize size : kDiagramSizes) {
         SCOPED_TRACE(SizeName(size));
         const std::string name(rivo::diagram::TemplateFileName(size));
-        const std::string fresh = ReadFile(directory / name);
+        const std::string fresh = rivo::testing::ReadFile(directory / name);
         EXPECT_EQ(fresh.size(), 80118u);
-        EXPECT_TRUE(fresh == ReadFile(std::filesystem::path(RIVO_TEMPLATE_DIR) / name))
+        EXPECT_TRUE(fresh ==
+                    rivo::testing::ReadFile(std::filesystem::path(RIVO_TEMPLATE_DIR) / name))
             << name << " differs from a fresh run; redraw with the rivo_update_templates target";
         EXPECT_TRUE(fresh == StoredBytes(size)) << "the compiled-in " << name << " is stale";
     }
