@@ -1,7 +1,7 @@
-// The differentiation pass. Each rebuilding rule is written as the derivative's shape in the
-// bracket notation the rules are checked against ("*"["cos @F"[u], D(u)]), compiled once into a
-// flat build list. Every walk keeps an explicit stack; the order of work is exactly that of a
-// depth-first recursion, so errors surface at the same point.
+// The differentiation pass. Each rebuilding rule is written as the derivative's shape in a small
+// bracket notation (a label, then its children in brackets: "*"["cos @F"[u], D(u)]), compiled
+// once into a flat build list. Every walk keeps an explicit stack; the order of work is exactly
+// that of a depth-first recursion, so errors surface at the same point.
 #include "expr/m_macros_diff.h"
 
 #include <charconv>
@@ -14,6 +14,7 @@
 #include "expr/error.h"
 #include "expr/numbers.h"
 #include "expr/text.h"
+#include "expr/walk.h"
 
 namespace rivo::expr {
 
@@ -107,7 +108,8 @@ struct RebuildRule {
     Shape shape;
 };
 
-// Rules 7 to 30, in table order; the first whose label (and condition) matches is applied.
+// Rules 7 to 30, in the order of the rows below; the first whose label (and condition) matches
+// is applied.
 const std::vector<RebuildRule>& RebuildRules() {
     static const std::vector<RebuildRule> rules = [] {
         struct Row {
@@ -184,7 +186,7 @@ const std::vector<RebuildRule>& RebuildRules() {
     return rules;
 }
 
-// The rebuilding rules by node label, each list in table order (only "pow @F" and "power @F"
+// The rebuilding rules by node label, each list in row order (only "pow @F" and "power @F"
 // have two: rule 17 before rule 18).
 const std::unordered_map<std::string_view, std::vector<const RebuildRule*>>& RulesByLabel() {
     static const auto byLabel = [] {
@@ -214,8 +216,9 @@ std::string NextDerivativeOrder(const std::string& label) {
     return "f_" + std::to_string(order + 1);
 }
 
-// Builds the shape under the node (steps 1 to 3 of a rebuilding rule) and returns the
-// derivative slots in pre-order, which is also the order in which they are differentiated.
+// Relabels the node, appends the rule's shape after its children and deletes the operands it
+// consumed; collects the derivative slots in pre-order, which is also the order in which they
+// are differentiated afterwards.
 void Rebuild(TreeContainer& tree, NodeId node, const RebuildRule& rule,
              std::vector<NodeId>& slots) {
     // Both operands are looked up before anything changes, so a node lacking one fails with
@@ -337,28 +340,9 @@ void Differentiate(TreeContainer& tree, NodeId node, const std::string& variable
 }
 
 void ExpandDiff(TreeContainer& tree, NodeId node) {
-    // Post-order: each entry is a node and the child to visit next (kNoNode once all are done).
-    struct Frame {
-        NodeId node;
-        NodeId next;
-    };
-    // The stack is as deep as the tree: it grows only once the budget has room.
-    ScopedCharge charge(tree.Budget());
-    std::vector<Frame> stack;
-    MakeRoom(stack, 1, charge);
-    stack.push_back({node, tree.FirstChild(node)});
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.next != kNoNode) {
-            const NodeId child = top.next;
-            top.next = tree.NextSibling(child);
-            MakeRoom(stack, 1, charge);
-            stack.push_back({child, tree.FirstChild(child)});
-            continue;
-        }
-        const NodeId current = top.node;
-        stack.pop_back();
-        if (tree.Label(current) != "diff @F") continue;
+    // Innermost first: an argument's own calls are expanded before the call that holds it.
+    ForEachPostOrder(tree, node, [&tree](NodeId current) {
+        if (tree.Label(current) != "diff @F") return;
 
         // Labels may be as long as the text: each copy is charged before it is made.
         const ScopedCharge variableCopy(tree.Budget(),
@@ -383,7 +367,7 @@ void ExpandDiff(TreeContainer& tree, NodeId node) {
         tree.MoveChildrenToFront(current, scratch);
         tree.MoveChildren(scratch, current);
         tree.Delete(scratch);
-    }
+    });
 }
 
 }  // namespace rivo::expr

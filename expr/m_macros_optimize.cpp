@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "expr/numbers.h"
+#include "expr/walk.h"
 
 namespace rivo::expr {
 
@@ -85,11 +86,12 @@ void BecomeConstant(Tree& t, NodeId n, std::string label) {
 
 // A number operand and an inner product holding a number: the product of the two is written
 // into the outer number leaf, the inner number leaf goes, and the inner product becomes its
-// remaining child. The outer value is read first, as the rule writes it.
-void GatherIntoOuter(Tree& t, NodeId n, int outerSide, int innerNumber) {
-    const NodeId outer = t.Child(n, outerSide);
-    const NodeId inner = t.Child(n, 1 - outerSide);
-    const NodeId number = t.Child(inner, innerNumber);
+// remaining child. The outer value is read first, so a bad outer number is the one reported.
+template <int OuterSide, int InnerNumber>
+void GatherIntoOuter(Tree& t, NodeId n) {
+    const NodeId outer = t.Child(n, OuterSide);
+    const NodeId inner = t.Child(n, 1 - OuterSide);
+    const NodeId number = t.Child(inner, InnerNumber);
     const long double a = Value(t, outer);
     const long double b = Value(t, number);
     t.SetLabel(outer, Formatted(t, Product(a, b)));
@@ -97,17 +99,35 @@ void GatherIntoOuter(Tree& t, NodeId n, int outerSide, int innerNumber) {
     ReplaceWithSubtree(t, L(t, inner), inner);
 }
 
+// The condition of GatherIntoOuter, on the same sides; the children are asked for in this
+// order, so a missing one fails at the same point whichever rule asks.
+template <int OuterSide, int InnerNumber>
+bool CanGatherIntoOuter(const Tree& t, NodeId n) {
+    return IsNumberLeaf(t, t.Child(n, OuterSide)) && Is(t, t.Child(n, 1 - OuterSide), "*") &&
+           IsNumberLeaf(t, t.Child(t.Child(n, 1 - OuterSide), InnerNumber));
+}
+
 // Two inner products, each holding a number: R first becomes the child that stays out of the
 // product, then the product is written into L's number leaf.
-void GatherIntoLeft(Tree& t, NodeId n, int leftNumber, int rightNumber) {
+template <int LeftNumber, int RightNumber>
+void GatherIntoLeft(Tree& t, NodeId n) {
     const NodeId l = L(t, n);
     const NodeId r = R(t, n);
-    const NodeId a = t.Child(l, leftNumber);
+    const NodeId a = t.Child(l, LeftNumber);
     const long double left = Value(t, a);
-    const long double right = Value(t, t.Child(r, rightNumber));
+    const long double right = Value(t, t.Child(r, RightNumber));
     const long double product = Product(left, right);
-    ReplaceWithSubtree(t, t.Child(r, 1 - rightNumber), r);
+    ReplaceWithSubtree(t, t.Child(r, 1 - RightNumber), r);
     t.SetLabel(a, Formatted(t, product));
+}
+
+// The condition of GatherIntoLeft, on the same sides: both operands products, then the number
+// in L, then the one in R.
+template <int LeftNumber, int RightNumber>
+bool CanGatherIntoLeft(const Tree& t, NodeId n) {
+    return Is(t, L(t, n), "*") && Is(t, R(t, n), "*") &&
+           IsNumberLeaf(t, t.Child(L(t, n), LeftNumber)) &&
+           IsNumberLeaf(t, t.Child(R(t, n), RightNumber));
 }
 
 // "/"("1", "sqr @F"(X)) -> "sqr @F"("/"("1", X)), and with `negated`
@@ -194,57 +214,21 @@ const Rule kRules[] = {
     // 8  "*"(N, M) -> fmt(v(N) * v(M))
     {kProduct, BothNumbers, [](Tree& t, NodeId n) { FoldTwo(t, n, Product); }},
     // 9  "*"(N, "*"(M, X)) -> "*"(fmt(v(N) * v(M)), X)
-    {kProduct,
-     [](const Tree& t, NodeId n) {
-         return IsNumberLeaf(t, L(t, n)) && Is(t, R(t, n), "*") && IsNumberLeaf(t, L(t, R(t, n)));
-     },
-     [](Tree& t, NodeId n) { GatherIntoOuter(t, n, 0, 0); }},
+    {kProduct, CanGatherIntoOuter<0, 0>, GatherIntoOuter<0, 0>},
     // 10 "*"(N, "*"(X, M)) -> "*"(fmt(v(N) * v(M)), X)
-    {kProduct,
-     [](const Tree& t, NodeId n) {
-         return IsNumberLeaf(t, L(t, n)) && Is(t, R(t, n), "*") && IsNumberLeaf(t, R(t, R(t, n)));
-     },
-     [](Tree& t, NodeId n) { GatherIntoOuter(t, n, 0, 1); }},
+    {kProduct, CanGatherIntoOuter<0, 1>, GatherIntoOuter<0, 1>},
     // 11 "*"("*"(M, X), N) -> "*"(X, fmt(v(N) * v(M)))
-    {kProduct,
-     [](const Tree& t, NodeId n) {
-         return IsNumberLeaf(t, R(t, n)) && Is(t, L(t, n), "*") && IsNumberLeaf(t, L(t, L(t, n)));
-     },
-     [](Tree& t, NodeId n) { GatherIntoOuter(t, n, 1, 0); }},
+    {kProduct, CanGatherIntoOuter<1, 0>, GatherIntoOuter<1, 0>},
     // 12 "*"("*"(X, M), N) -> "*"(X, fmt(v(N) * v(M)))
-    {kProduct,
-     [](const Tree& t, NodeId n) {
-         return IsNumberLeaf(t, R(t, n)) && Is(t, L(t, n), "*") && IsNumberLeaf(t, R(t, L(t, n)));
-     },
-     [](Tree& t, NodeId n) { GatherIntoOuter(t, n, 1, 1); }},
+    {kProduct, CanGatherIntoOuter<1, 1>, GatherIntoOuter<1, 1>},
     // 13 "*"("*"(N, X), "*"(M, Y)) -> "*"("*"(fmt(v(N) * v(M)), X), Y)
-    {kProduct,
-     [](const Tree& t, NodeId n) {
-         return Is(t, L(t, n), "*") && Is(t, R(t, n), "*") && IsNumberLeaf(t, L(t, L(t, n))) &&
-                IsNumberLeaf(t, L(t, R(t, n)));
-     },
-     [](Tree& t, NodeId n) { GatherIntoLeft(t, n, 0, 0); }},
+    {kProduct, CanGatherIntoLeft<0, 0>, GatherIntoLeft<0, 0>},
     // 14 "*"("*"(N, X), "*"(Y, M)) -> "*"("*"(fmt(v(N) * v(M)), X), Y)
-    {kProduct,
-     [](const Tree& t, NodeId n) {
-         return Is(t, L(t, n), "*") && Is(t, R(t, n), "*") && IsNumberLeaf(t, L(t, L(t, n))) &&
-                IsNumberLeaf(t, R(t, R(t, n)));
-     },
-     [](Tree& t, NodeId n) { GatherIntoLeft(t, n, 0, 1); }},
+    {kProduct, CanGatherIntoLeft<0, 1>, GatherIntoLeft<0, 1>},
     // 15 "*"("*"(X, N), "*"(M, Y)) -> "*"("*"(X, fmt(v(N) * v(M))), Y)
-    {kProduct,
-     [](const Tree& t, NodeId n) {
-         return Is(t, L(t, n), "*") && Is(t, R(t, n), "*") && IsNumberLeaf(t, R(t, L(t, n))) &&
-                IsNumberLeaf(t, L(t, R(t, n)));
-     },
-     [](Tree& t, NodeId n) { GatherIntoLeft(t, n, 1, 0); }},
+    {kProduct, CanGatherIntoLeft<1, 0>, GatherIntoLeft<1, 0>},
     // 16 "*"("*"(X, N), "*"(Y, M)) -> "*"("*"(X, fmt(v(N) * v(M))), Y)
-    {kProduct,
-     [](const Tree& t, NodeId n) {
-         return Is(t, L(t, n), "*") && Is(t, R(t, n), "*") && IsNumberLeaf(t, R(t, L(t, n))) &&
-                IsNumberLeaf(t, R(t, R(t, n)));
-     },
-     [](Tree& t, NodeId n) { GatherIntoLeft(t, n, 1, 1); }},
+    {kProduct, CanGatherIntoLeft<1, 1>, GatherIntoLeft<1, 1>},
     // 17 "*"("1", X) -> X
     {kProduct, [](const Tree& t, NodeId n) { return Is(t, L(t, n), "1"); },
      [](Tree& t, NodeId n) { ReplaceWithSubtree(t, R(t, n), n); }},
@@ -310,7 +294,7 @@ const Rule kRules[] = {
      [](Tree& t, NodeId n) { FoldOne(t, n, Exponential); }},
 };
 
-// The rules for one label, in table order. Every rule is for an operator of one byte or a
+// The rules for one label, in the order of kRules. Every rule is for an operator of one byte or a
 // function, so other labels are turned away by their length or ending alone.
 std::span<const Rule* const> RulesFor(std::string_view label) {
     struct Entry {
@@ -359,29 +343,12 @@ bool SimplifyNode(TreeContainer& tree, NodeId node) {
 }
 
 void SimplifyTree(TreeContainer& tree, NodeId node) {
-    // Post-order with an explicit stack. A rewrite never changes the child list of the node's
-    // parent, so the next sibling can be taken before the child is simplified.
-    struct Frame {
-        NodeId node;
-        NodeId nextChild;
-    };
-    // The stack is as deep as the tree: it grows only once the budget has room.
-    ScopedCharge charge(tree.Budget());
-    std::vector<Frame> stack;
-    MakeRoom(stack, 1, charge);
-    stack.push_back({node, tree.FirstChild(node)});
-    while (!stack.empty()) {
-        const Frame top = stack.back();
-        if (top.nextChild != kNoNode) {
-            stack.back().nextChild = tree.NextSibling(top.nextChild);
-            MakeRoom(stack, 1, charge);
-            stack.push_back({top.nextChild, tree.FirstChild(top.nextChild)});
-            continue;
+    // A rewrite changes only the node's label and descendants, never its parent's child list,
+    // as the walk requires.
+    ForEachPostOrder(tree, node, [&tree](NodeId current) {
+        while (SimplifyNode(tree, current)) {
         }
-        while (SimplifyNode(tree, top.node)) {
-        }
-        stack.pop_back();
-    }
+    });
 }
 
 void ReplaceWithSubtree(TreeContainer& tree, NodeId source, NodeId target) {
