@@ -1,8 +1,8 @@
 // The command line of rivo-cli: COMMAND [OPTIONS] [--] ARGS, options anywhere before "--".
 #pragma once
 
-#include <exception>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,13 +19,9 @@ struct Arguments {
 };
 
 // Thrown for a command line that cannot be run; what() is the one-line reason.
-class UsageError : public std::exception {
+class UsageError : public std::runtime_error {
   public:
-    explicit UsageError(std::string reason) : reason_(std::move(reason)) {}
-    const char* what() const noexcept override { return reason_.c_str(); }
-
-  private:
-    std::string reason_;
+    using std::runtime_error::runtime_error;
 };
 
 Arguments ParseArguments(const std::vector<std::string>& argv);

@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -20,9 +21,10 @@ struct Command {
 
 std::span<const Command> Commands();
 
-// Thrown when an operand's source cannot be read; the reason names the source and the cause.
-struct InputError {
-    std::string reason;
+// Thrown when an operand's source cannot be read; what() names the source and the cause.
+class InputError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
 };
 
 // An EXPR operand: the text itself, or standard input for "-" (one trailing newline removed).

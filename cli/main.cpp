@@ -48,6 +48,12 @@ int UsageFailure(const std::string& reason) {
     return 2;
 }
 
+// The error report of the pipeline, as the window shows it: the message with its full stop.
+int PipelineFailure(const std::string& message) {
+    std::cerr << rivo::expr::WithFullStop(message) << '\n';
+    return 1;
+}
+
 // Standard output is written once, at the end, every write and the close checked: a full disk,
 // a failing device or a closed descriptor must not pass for success.
 int WriteStandardOutput(std::string_view text, int status) {
@@ -114,14 +120,12 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     } catch (const rivo::cli::UsageError& e) {
         return UsageFailure(e.what());
     } catch (const rivo::cli::InputError& e) {
-        std::cerr << "rivo-cli: " << e.reason << '\n';
+        std::cerr << "rivo-cli: " << e.what() << '\n';
         return 1;
     } catch (const rivo::expr::PipelineError& e) {
-        std::cerr << rivo::expr::WithFullStop(e.what()) << '\n';
-        return 1;
+        return PipelineFailure(e.what());
     } catch (const std::bad_alloc&) {
-        std::cerr << rivo::expr::WithFullStop(rivo::expr::kTooLargeMessage) << '\n';
-        return 1;
+        return PipelineFailure(rivo::expr::kTooLargeMessage);
     } catch (const std::exception& e) {
         std::cerr << "rivo-cli: internal error: " << e.what() << '\n';
         return 3;
