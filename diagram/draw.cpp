@@ -10,17 +10,20 @@ namespace rivo::diagram {
 
 std::string DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
                         std::vector<std::string>& listing, QImage& picture) {
+    expr::Listing lines;
     {
         // The previous listing stays until the new one is complete: both count against the run.
         const expr::HeldMemory held(tree.Budget(), expr::ListingBytes(listing));
-        expr::Listing lines = expr::BuildListing(text, tree);
-        // The caller's store takes the lines over; moving them is copying and releasing in one.
-        listing = std::move(lines);
+        lines = expr::BuildListing(text, tree);
     }
     std::string regions;
     {
-        // The evaluator's stack grows with the listing: charged to the run while it is held.
-        const expr::ScopedCharge stack(tree.Budget(), EvaluationBytes(listing.size()));
+        // The evaluator's stack grows with the listing. It is charged before the caller's
+        // listing is replaced, so that a refusal leaves that listing as it was, and allocated
+        // after, once the previous listing is gone.
+        const expr::ScopedCharge stack(tree.Budget(), EvaluationBytes(lines.size()));
+        // The caller's store takes the lines over; moving them is copying and releasing in one.
+        listing = std::move(lines);
         regions = EvaluateListing(listing, size);
     }
     PaintDiagram(size, regions, picture);

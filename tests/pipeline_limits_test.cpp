@@ -110,6 +110,36 @@ TEST(PipelineLimits, TheListingStillHeldCountsAgainstTheNextRequest) {
     EXPECT_EQ(window.Draw(text), "ABCDEFGHIJK");
 }
 
+TEST(PipelineLimits, WhicheverChargeIsRefusedTheWindowKeepsItsListingAndPicture) {
+    // Memory limits from too small for anything up to enough, a KiB apart: the tree's slots,
+    // the derivative's nodes, the listing and the evaluator's stack are refused in turn (a short
+    // text whose derivative is long, so that the parser never needs the most).
+    std::string text = "diff(x";
+    for (int i = 1; i < 20; ++i)
+        text += "*x";
+    text += ";x)";
+    bool drawn = false;
+    for (std::size_t limit = 256 << 10; !drawn; limit += 1 << 10) {
+        SCOPED_TRACE(limit);
+        rivo::testing::WindowHolders window({.memory = limit});
+        try {
+            window.Draw(DiagramSize::kFive, "a*b");
+        } catch (const rivo::expr::PipelineError&) {
+            continue;
+        }
+        const std::vector<std::string> listing = window.listing;
+        const QImage picture = window.picture.copy();
+        try {
+            window.Draw(DiagramSize::kFive, text);
+            drawn = true;
+        } catch (const rivo::expr::PipelineError& e) {
+            ASSERT_STREQ(e.what(), kTooLarge);
+            ASSERT_EQ(window.listing, listing);
+            ASSERT_EQ(window.picture, picture);
+        }
+    }
+}
+
 TEST(PipelineLimits, ADerivativeWithTooManyLongNamesEndsWithTheBudgetError) {
     // d/dL of L*L*...*L with a 23-byte name L: about two million nodes of 23-byte labels,
     // whose listing would take the run past 256 MB.
