@@ -70,14 +70,13 @@ struct FloorFillStep {
     std::uint32_t colour;
 };
 
-// The fills the painter makes for the region set: silver, or the table's colour for five.
+// The fills the painter makes for the region set, each in its seed's colour.
 std::vector<FloorFillStep> FillsOf(DiagramSize size, const std::string& regions) {
     std::vector<FloorFillStep> fills;
     for (const char code : regions) {
         const auto* seed = rivo::diagram::FindSeed(size, code);
         if (seed == nullptr) continue;
-        const std::uint32_t table =
-            size == DiagramSize::kFive ? seed->colour : rivo::diagram::kSilver;
+        const std::uint32_t table = seed->colour;
         fills.push_back(
             {seed->x, seed->y,
              qRgb(static_cast<int>(table & 0xFFu), static_cast<int>((table >> 8) & 0xFFu),
