@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench/interleaved.h"
+#include "diagram/diagram_layout.h"
 #include "diagram/diagram_size.h"
 #include "diagram/painter.h"
-#include "diagram/templates/seed_tables.h"
 #include "tests/support/window_holders.h"
 
 namespace {

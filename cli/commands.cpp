@@ -15,7 +15,6 @@
 #include "diagram/evaluator.h"
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
-#include "diagram/templates/seed_tables.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
 #include "expr/tree.h"
@@ -84,7 +83,7 @@ void CheckRegionCodes(diagram::DiagramSize size, const std::string& regions) {
         }
     }
     if (foreign.empty()) return;
-    const auto table = diagram::SeedTable(size);
+    const auto table = diagram::LayoutOf(size).seeds;
     throw UsageError{"REGIONS holds codes that " + std::to_string(diagram::CircleCount(size)) +
                      " circles do not have: " + expr::QuoteLabel(foreign) + " (theirs are " +
                      table.front().code + " to " + table.back().code + ")"};

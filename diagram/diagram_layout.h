@@ -166,6 +166,14 @@ constexpr std::optional<std::string_view> VariableSet(DiagramSize size, char let
     return sets[static_cast<std::size_t>(letter - 'A')];
 }
 
+// The seed of one code, or nullptr when the size has no region of that code.
+constexpr const SeedEntry* FindSeed(DiagramSize size, char code) {
+    for (const SeedEntry& entry : LayoutOf(size).seeds) {
+        if (entry.code == code) return &entry;
+    }
+    return nullptr;
+}
+
 // The circles a region lies in: the letters of the variables whose set holds its code, in
 // letter order ("AB"); empty for a code the size does not have.
 std::string CirclesOf(DiagramSize size, char code);

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "diagram/diagram_layout.h"
 #include "diagram/flood_fill.h"
-#include "diagram/templates/seed_tables.h"
 #include "diagram/templates/template_layout.h"
 
 // The templates are compiled into this static library; a static library's resources have to
@@ -39,7 +39,7 @@ QImage LoadTemplate(DiagramSize size) {
 }  // namespace
 
 QString TemplateResourcePath(DiagramSize size) {
-    const std::string_view name = TemplateFileName(size);
+    const std::string_view name = LayoutOf(size).templateFile;
     return QStringLiteral(":/diagram/templates/") +
            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }

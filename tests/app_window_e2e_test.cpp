@@ -23,8 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "diagram/diagram_layout.h"
 #include "diagram/painter.h"
-#include "diagram/templates/seed_tables.h"
 #include "tests/diagram_geometry.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"
@@ -234,7 +234,7 @@ TEST_F(RealWindow, DrawThreePaintsTheRegionsInsideExactlyTwoCircles) {
     })) << "the picture never became the painted diagram";
     const QRgb silver = qRgb(192, 192, 192);
     const QRgb white = qRgb(255, 255, 255);
-    for (const auto& seed : rivo::diagram::SeedTable(DiagramSize::kThree)) {
+    for (const auto& seed : rivo::diagram::LayoutOf(DiagramSize::kThree).seeds) {
         SCOPED_TRACE(seed.code);
         const bool inTwo = seed.code == '2' || seed.code == '4' || seed.code == '6';
         EXPECT_EQ(shown.pixel(seed.x, seed.y), inTwo ? silver : white);

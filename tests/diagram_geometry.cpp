@@ -9,7 +9,7 @@ namespace rivo::testing {
 
 std::string CirclesAt(diagram::DiagramSize size, int x, int y) {
     std::string names;
-    for (const auto& circle : diagram::TemplateCircles(size)) {
+    for (const auto& circle : diagram::LayoutOf(size).circles) {
         if (diagram::InsideCircle(circle.box, x, y)) names.push_back(circle.name);
     }
     return names;

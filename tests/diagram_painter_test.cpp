@@ -5,9 +5,9 @@
 #include <map>
 #include <string>
 
+#include "diagram/diagram_layout.h"
 #include "diagram/flood_fill.h"
 #include "diagram/painter.h"
-#include "diagram/templates/seed_tables.h"
 #include "tests/diagram_geometry.h"
 
 namespace {
@@ -29,7 +29,7 @@ const QRgb kGreen = qRgb(0, 128, 0);
 // keeps the template's colour.
 QImage Expected(DiagramSize size, const std::string& regions) {
     std::map<std::string, char> codeOfCircles;
-    for (const auto& seed : rivo::diagram::SeedTable(size))
+    for (const auto& seed : rivo::diagram::LayoutOf(size).seeds)
         codeOfCircles[CirclesAt(size, seed.x, seed.y)] = seed.code;
     QImage picture = rivo::diagram::DiagramTemplate(size).copy();
     for (int y = 0; y < picture.height(); ++y) {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "diagram/diagram_layout.h"
 #include "diagram/painter.h"
-#include "diagram/templates/seed_tables.h"
 #include "diagram/templates/template_layout.h"
 #include "tests/diagram_geometry.h"
 #include "tests/read_file.h"
@@ -149,7 +149,7 @@ TEST(DiagramTemplates, OutlinesFollowTheCircleTable) {
     for (const DiagramSize size : kDiagramSizes) {
         SCOPED_TRACE(SizeName(size));
         const Indices indices = Decode(StoredBytes(size));
-        const auto circles = rivo::diagram::TemplateCircles(size);
+        const auto circles = rivo::diagram::LayoutOf(size).circles;
         std::vector<BoxFinder> boxes(circles.size());
         for (int y = 0; y < kSide; ++y) {
             for (int x = 0; x < kSide; ++x) {
@@ -180,7 +180,7 @@ TEST(DiagramTemplates, EachOutlineIsClosedToASideStepFill) {
     for (const DiagramSize size : kDiagramSizes) {
         SCOPED_TRACE(SizeName(size));
         const Indices indices = Decode(StoredBytes(size));
-        for (const auto& circle : rivo::diagram::TemplateCircles(size)) {
+        for (const auto& circle : rivo::diagram::LayoutOf(size).circles) {
             SCOPED_TRACE(std::string("circle ") + circle.name);
             QImage walls(kSide, kSide, QImage::Format_RGB32);
             walls.fill(Qt::white);
@@ -214,7 +214,7 @@ TEST(DiagramTemplates, LettersStandInTheirBoxesOutsideTheCircles) {
     for (const DiagramSize size : kDiagramSizes) {
         SCOPED_TRACE(SizeName(size));
         const Indices indices = Decode(StoredBytes(size));
-        const auto letters = rivo::diagram::TemplateLetters(size);
+        const auto letters = rivo::diagram::LayoutOf(size).letters;
         std::vector<BoxFinder> boxes(letters.size());
         for (int y = 0; y < kSide; ++y) {
             for (int x = 0; x < kSide; ++x) {
@@ -262,7 +262,7 @@ TEST(DiagramTemplates, SeedsAreWhiteClearOfOutlinesAndInTheirCircles) {
     for (const DiagramSize size : kDiagramSizes) {
         SCOPED_TRACE(SizeName(size));
         const Indices indices = Decode(StoredBytes(size));
-        const auto seeds = rivo::diagram::SeedTable(size);
+        const auto seeds = rivo::diagram::LayoutOf(size).seeds;
         ASSERT_EQ(seeds.size(), ExpectedCircles(size).size());
         for (const auto& seed : seeds) {
             SCOPED_TRACE(std::string("region ") + seed.code);
@@ -290,7 +290,7 @@ TEST(DiagramTemplates, EveryEnclosedAreaIsOneRegion) {
         const auto areas = rivo::testing::FindWhiteAreas(picture);
         const int outside = areas.At(0, 0);
         std::map<int, char> seedOfArea;
-        for (const auto& seed : rivo::diagram::SeedTable(size)) {
+        for (const auto& seed : rivo::diagram::LayoutOf(size).seeds) {
             const int area = areas.At(seed.x, seed.y);
             ASSERT_GE(area, 0);
             ASSERT_NE(area, outside) << seed.code;
@@ -298,7 +298,7 @@ TEST(DiagramTemplates, EveryEnclosedAreaIsOneRegion) {
                 << seed.code << " shares with " << seedOfArea[area];
             seedOfArea[area] = seed.code;
         }
-        const auto letters = rivo::diagram::TemplateLetters(size);
+        const auto letters = rivo::diagram::LayoutOf(size).letters;
         std::map<int, bool> inLetter;
         for (int y = 0; y < kSide; ++y) {
             for (int x = 0; x < kSide; ++x) {
@@ -334,7 +334,7 @@ TEST(DiagramTemplates, GeneratorRedrawsTheStoredFilesExactly) {
     EXPECT_EQ(run.status, 0) << run.err;
     for (const DiagramSize size : kDiagramSizes) {
         SCOPED_TRACE(SizeName(size));
-        const std::string name(rivo::diagram::TemplateFileName(size));
+        const std::string name(rivo::diagram::LayoutOf(size).templateFile);
         const std::string fresh = rivo::testing::ReadFile(directory / name);
         EXPECT_EQ(fresh.size(), 80118u);
         EXPECT_TRUE(fresh ==

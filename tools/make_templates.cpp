@@ -154,7 +154,7 @@ OutlineShades ShadesOf(DiagramSize size, char circle) {
 }
 
 void DrawLetters(DiagramSize size, Canvas& canvas) {
-    for (const auto& place : rivo::diagram::TemplateLetters(size)) {
+    for (const auto& place : rivo::diagram::LayoutOf(size).letters) {
         const auto& b = place.box;
         const auto* glyph =
             rivo::tools::FindGlyph(place.letter, b.right - b.left + 1, b.bottom - b.top + 1);
@@ -176,7 +176,7 @@ void DrawLetters(DiagramSize size, Canvas& canvas) {
 Canvas DrawTemplate(DiagramSize size) {
     Canvas canvas;
     std::vector<std::pair<Ring, OutlineShades>> rings;
-    for (const CircleOutline& circle : rivo::diagram::TemplateCircles(size)) {
+    for (const CircleOutline& circle : rivo::diagram::LayoutOf(size).circles) {
         rings.emplace_back(TraceRing(circle.box), ShadesOf(size, circle.name));
     }
     // Steps first, so that where two outlines cross, the curve pixels of both stay visible.
@@ -246,7 +246,7 @@ int main(int argc, char** argv) {
     try {
         for (const DiagramSize size : rivo::diagram::kDiagramSizes) {
             const std::string bytes = EncodeBmp(DrawTemplate(size));
-            const auto path = directory / std::string(rivo::diagram::TemplateFileName(size));
+            const auto path = directory / std::string(rivo::diagram::LayoutOf(size).templateFile);
             std::ofstream file(path, std::ios::binary | std::ios::trunc);
             file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             file.close();

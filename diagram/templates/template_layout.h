@@ -1,11 +1,7 @@
-// What the three diagram templates show: the circle outlines and the letters that name them,
-// by the inclusive pixel boxes the pictures are drawn to, as the rows of
-// diagram/diagram_layout.h hold them. The generator in tools/ draws the templates from these;
-// the tests check the stored pictures against them.
+// The geometry of the templates' circles: the outline curve through the pixel boxes that the
+// rows of diagram/diagram_layout.h hold. The generator in tools/ draws the templates with it;
+// the tests check the stored pictures against it.
 #pragma once
-
-#include <span>
-#include <string_view>
 
 #include "diagram/diagram_layout.h"
 
@@ -13,19 +9,6 @@ namespace rivo::diagram {
 
 inline constexpr int kTemplateWidth = 400;
 inline constexpr int kTemplateHeight = 400;
-
-constexpr std::span<const CircleOutline> TemplateCircles(DiagramSize size) {
-    return LayoutOf(size).circles;
-}
-
-constexpr std::span<const LetterPlace> TemplateLetters(DiagramSize size) {
-    return LayoutOf(size).letters;
-}
-
-// File name of the stored template, e.g. "circles3.bmp".
-constexpr std::string_view TemplateFileName(DiagramSize size) {
-    return LayoutOf(size).templateFile;
-}
 
 // The outline curve of a circle: centre and radii measured between pixel middles, so the middle
 // of pixel (x, y) is the point (x, y). Two circles are a pixel narrower one way than the other.
