@@ -266,7 +266,7 @@ void Tfrm_gorsek::FormCreate() {
 void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
     RunRequest(this, [&] {
         const std::string regions =
-            diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_);
+            diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_).regions;
         IM->setPixmap(QPixmap::fromImage(picture_));
         IM->setAccessibleDescription(DescribeDiagram(size, regions));
         pictureSize_ = size;

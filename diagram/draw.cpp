@@ -8,15 +8,15 @@
 
 namespace rivo::diagram {
 
-std::string DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
-                        std::vector<std::string>& listing, QImage& picture) {
+Drawing DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                    std::vector<std::string>& listing, QImage& picture) {
     expr::Listing lines;
     {
         // The previous listing stays until the new one is complete: both count against the run.
         const expr::HeldMemory held(tree.Budget(), expr::ListingBytes(listing));
         lines = expr::BuildListing(text, tree);
     }
-    std::string regions;
+    ZoneEvaluation evaluation;
     {
         // The evaluator's stack grows with the listing. It is charged before the caller's
         // listing is replaced, so that a refusal leaves that listing as it was, and allocated
@@ -24,10 +24,11 @@ std::string DrawDiagram(DiagramSize size, std::string_view text, expr::TreeConta
         const expr::ScopedCharge stack(tree.Budget(), EvaluationBytes(lines.size()));
         // The caller's store takes the lines over; moving them is copying and releasing in one.
         listing = std::move(lines);
-        regions = EvaluateListing(listing, size);
+        evaluation = EvaluateZones(listing, size);
     }
-    PaintDiagram(size, regions, picture);
-    return regions;
+    Drawing drawing{RegionSetOf(size, evaluation), evaluation.zones};
+    PaintDiagram(size, drawing.regions, picture);
+    return drawing;
 }
 
 }  // namespace rivo::diagram

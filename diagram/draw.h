@@ -8,15 +8,22 @@
 #include <vector>
 
 #include "diagram/diagram_size.h"
+#include "diagram/zones.h"
 #include "expr/tree.h"
 
 namespace rivo::diagram {
 
+// What one request drew: the painted region set and the whole truth set, hidden zones included.
+struct Drawing {
+    std::string regions;
+    ZoneSet zones = 0;
+};
+
 // Runs the pipeline on `text` (rebuilding the tree in `tree`), replaces the lines of `listing`
 // with the new prefix listing, evaluates them for the size and paints the result into
-// `picture`. Returns the region set that was painted. A pipeline error propagates before the
+// `picture`. A pipeline error propagates before the
 // listing or the picture is touched, so both keep what the previous request left.
-std::string DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
-                        std::vector<std::string>& listing, QImage& picture);
+Drawing DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                    std::vector<std::string>& listing, QImage& picture);
 
 }  // namespace rivo::diagram

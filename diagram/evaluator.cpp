@@ -1,6 +1,6 @@
 #include "diagram/evaluator.h"
 
-#include <cstdint>
+#include <optional>
 
 namespace rivo::diagram {
 
@@ -30,60 +30,46 @@ char OperatorOf(std::string_view line) {
     return line[0] == '+' || line[0] == '*' || line[0] == '-' ? line[0] : 0;
 }
 
-// The codes of a size's sets, one bit each: bit (code - the size's first code). Every set the
-// stack meets is a variable's set or a combination of them, so one word holds any of them and
-// a deep stack needs no heap per entry.
-constexpr char FirstCode(DiagramSize size) {
-    return LayoutOf(size).codes.front();
-}
-
-// The layout already keeps every set within its size's codes; the bits need those codes to
-// run on without gaps and to number no more than 32.
-constexpr bool CodesFitOneWord() {
-    for (const DiagramLayout& layout : kDiagramLayouts) {
-        const std::string_view codes = layout.codes;
-        if (codes.empty() || codes.size() > 32) return false;
-        for (std::size_t i = 0; i < codes.size(); ++i) {
-            if (codes[i] != codes.front() + static_cast<int>(i)) return false;
-        }
-    }
-    return true;
-}
-static_assert(CodesFitOneWord());
-
 struct Entry {
-    std::uint32_t codes = 0;
-    // The variable whose set this is, 0 for a combination: a variable's set is the result as
-    // stored, not canonical.
+    ZoneSet zones = 0;
+    // The variable whose set this is, 0 for a combination: a variable's region set is the result
+    // as stored, not canonical.
     char letter = 0;
 };
 
-std::uint32_t Union(std::uint32_t a, std::uint32_t b) {
+// The zones of a variable: every zone that lies in its circle.
+ZoneSet ZonesOfVariable(DiagramSize size, char letter) {
+    ZoneSet zones = 0;
+    const Zone circle = Zone{1} << (letter - 'A');
+    for (Zone zone = 1; zone <= ZoneCount(size); ++zone) {
+        if ((zone & circle) != 0) zones |= ZoneBit(zone);
+    }
+    return zones;
+}
+
+ZoneSet Union(ZoneSet a, ZoneSet b) {
     return a | b;
 }
-std::uint32_t Intersection(std::uint32_t a, std::uint32_t b) {
+ZoneSet Intersection(ZoneSet a, ZoneSet b) {
     return a & b;
 }
-std::uint32_t Difference(std::uint32_t a, std::uint32_t b) {
+ZoneSet Difference(ZoneSet a, ZoneSet b) {
     return a & ~b;
 }
 
-// The region stack. Slot 0 is the spare slot and entries occupy slots 1 to depth. Slots keep
+// The zone stack. Slot 0 is the spare slot and entries occupy slots 1 to depth. Slots keep
 // their content when the depth falls below them: the result is slot 1 whatever the depth.
 // The stack grows as needed instead of stopping at 128 entries, which would silently paint a
 // wrong picture for a long union; within 128 entries the steps are the same. Room for every
 // line is reserved at the start, so the stack holds exactly EvaluationBytes.
-class RegionStack {
+class ZoneStack {
   public:
-    RegionStack(DiagramSize size, std::size_t lineCount) : size_(size), first_(FirstCode(size)) {
+    explicit ZoneStack(std::size_t lineCount) {
         slots_.reserve(lineCount + 1);
         slots_.emplace_back();
     }
 
-    void Push(char letter, std::string_view set) {
-        Entry entry{0, letter};
-        for (const char code : set)
-            entry.codes |= std::uint32_t{1} << (code - first_);
+    void Push(Entry entry) {
         if (depth_ + 1 == slots_.size()) {
             slots_.push_back(entry);
         } else {
@@ -94,31 +80,36 @@ class RegionStack {
 
     // Combines the top entry (first argument) with the one below it, or with the spare slot
     // when only one entry is left, which leaves the bottom entry as it is. With no entry there
-    // is nothing to combine and the line is skipped.
-    void Combine(std::uint32_t (*op)(std::uint32_t, std::uint32_t)) {
-        if (depth_ == 0) return;
-        slots_[depth_ - 1] = Entry{op(slots_[depth_].codes, slots_[depth_ - 1].codes), 0};
+    // is nothing to combine, the line is skipped and nothing is returned.
+    std::optional<ZoneSet> Combine(ZoneSet (*op)(ZoneSet, ZoneSet)) {
+        if (depth_ == 0) return std::nullopt;
+        slots_[depth_ - 1] = Entry{op(slots_[depth_].zones, slots_[depth_ - 1].zones), 0};
         --depth_;
+        return slots_[depth_].zones;
     }
 
-    // A combination is canonical: its codes ascending.
-    std::string Result() const {
+    ZoneEvaluation Result() const {
         if (slots_.size() < 2) return {};
-        const Entry& result = slots_[1];
-        if (result.letter != 0) return std::string(*VariableSet(size_, result.letter));
-        std::string codes;
-        for (int bit = 0; bit < 32; ++bit) {
-            if ((result.codes >> bit & 1u) != 0) codes += static_cast<char>(first_ + bit);
-        }
-        return codes;
+        return {slots_[1].zones, slots_[1].letter};
     }
 
   private:
-    DiagramSize size_;
-    char first_;
     std::vector<Entry> slots_;
     std::size_t depth_ = 0;
 };
+
+ZoneSet (*OperationOf(std::string_view line))(ZoneSet, ZoneSet) {
+    switch (OperatorOf(line)) {
+        case '+':
+            return Union;
+        case '*':
+            return Intersection;
+        case '-':
+            return Difference;
+        default:
+            return nullptr;
+    }
+}
 
 }  // namespace
 
@@ -126,29 +117,36 @@ std::size_t EvaluationBytes(std::size_t lineCount) {
     return (lineCount + 1) * sizeof(Entry);
 }
 
-std::string EvaluateListing(const std::vector<std::string>& lines, DiagramSize size) {
-    RegionStack stack(size, lines.size());
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        const std::string_view line = Trimmed(*it);
+std::size_t StepBytes(std::size_t lineCount) {
+    return lineCount * sizeof(EvaluationStep);
+}
+
+ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
+                             std::vector<EvaluationStep>* steps) {
+    ZoneStack stack(lines.size());
+    if (steps != nullptr) steps->clear();
+    for (std::size_t index = lines.size(); index-- > 0;) {
+        const std::string_view line = Trimmed(lines[index]);
         if (line.empty()) continue;
-        switch (OperatorOf(line)) {
-            case '+':
-                stack.Combine(Union);
-                continue;
-            case '*':
-                stack.Combine(Intersection);
-                continue;
-            case '-':
-                stack.Combine(Difference);
-                continue;
-            default:
-                break;
+        if (const auto operation = OperationOf(line)) {
+            const auto combined = stack.Combine(operation);
+            if (combined && steps != nullptr) steps->push_back({index, *combined});
+            continue;
         }
         // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
         const char letter = UpperCase(line[0]);
-        if (const auto set = VariableSet(size, letter)) stack.Push(letter, *set);
+        if (VariableSet(size, letter)) stack.Push({ZonesOfVariable(size, letter), letter});
     }
     return stack.Result();
+}
+
+std::string RegionSetOf(DiagramSize size, const ZoneEvaluation& evaluation) {
+    if (evaluation.letter != 0) return std::string(*VariableSet(size, evaluation.letter));
+    return RegionsOfZones(size, evaluation.zones);
+}
+
+std::string EvaluateListing(const std::vector<std::string>& lines, DiagramSize size) {
+    return RegionSetOf(size, EvaluateZones(lines, size));
 }
 
 }  // namespace rivo::diagram

@@ -27,7 +27,7 @@ struct WindowHolders {
 
     // The painted region set; a pipeline error propagates.
     std::string Draw(diagram::DiagramSize size, std::string_view text) {
-        return diagram::DrawDiagram(size, text, tree, listing, picture);
+        return diagram::DrawDiagram(size, text, tree, listing, picture).regions;
     }
 };
 
