@@ -19,6 +19,7 @@ using rivo::testing::RunProcess;
 
 const std::string kCli = RIVO_CLI_PATH;
 const std::string kManual = RIVO_MANUAL_PATH;
+const std::string kReadme = RIVO_README_PATH;
 
 // The text a line of the page shows, for the few escapes the page uses. On a macro line the
 // arguments are joined as the alternating-font macros (.BI, .BR) join them: unquoted blanks
@@ -223,6 +224,30 @@ TEST(CliManual, ExamplesPrintWhatThePageShows) {
         EXPECT_EQ(r.out, example.out);
         EXPECT_EQ(r.err, "");
     }
+}
+
+// The README's examples are run by being the page's: each "rivo-cli" line of its sh blocks,
+// without its trailing comment, is one of the page's example commands.
+TEST(CliManual, ReadmeExamplesAreExamplesOfThePage) {
+    std::set<std::string> commands;
+    for (const auto& example : ReadManual().examples)
+        commands.insert(example.command);
+    std::ifstream in(kReadme);
+    ASSERT_TRUE(in) << kReadme;
+    std::string line;
+    bool inBlock = false;
+    int checked = 0;
+    while (std::getline(in, line)) {
+        if (line.rfind("```", 0) == 0) {
+            inBlock = line == "```sh";
+        } else if (inBlock && line.rfind("rivo-cli ", 0) == 0) {
+            std::string command = line.substr(0, line.find(" #"));
+            command.erase(command.find_last_not_of(' ') + 1);
+            EXPECT_EQ(commands.count(command), 1u) << command;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 4);
 }
 
 }  // namespace
