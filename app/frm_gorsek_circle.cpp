@@ -13,6 +13,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QStringList>
 #include <QStyle>
 #include <QTextDocument>
+#include <QToolTip>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
@@ -37,7 +39,9 @@
 #include "diagram/draw.h"
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
+#include "diagram/region_map.h"
 #include "diagram/region_set.h"
+#include "diagram/zones.h"
 #include "expr/numbers.h"
 
 namespace rivo::app {
@@ -106,6 +110,22 @@ QString JoinedWithAnd(const QStringList& names) {
            names.back();
 }
 
+// The circles a region lies in, in words: "A, B and C".
+QString CirclesInWords(DiagramSize size, char code) {
+    QStringList inside;
+    for (const char letter : diagram::CirclesOf(size, code))
+        inside << QString(QLatin1Char(letter));
+    return JoinedWithAnd(inside);
+}
+
+// The marker's text: empty when every zone of the set is drawn.
+QString HiddenZonesText(DiagramSize size, diagram::ZoneSet zones) {
+    const std::string hidden = diagram::HiddenZoneList(size, zones);
+    if (hidden.empty()) return {};
+    return QStringLiteral("The set also holds zones this diagram cannot show: ") +
+           QString::fromStdString(hidden);
+}
+
 // What the picture shows, in words: the diagram size and each shaded region with the circles
 // it lies in.
 QString DescribeDiagram(DiagramSize size, const std::string& regions) {
@@ -115,11 +135,8 @@ QString DescribeDiagram(DiagramSize size, const std::string& regions) {
     if (codes.empty()) return circles + QStringLiteral(" Nothing shaded.");
     QStringList shaded;
     for (const char code : codes) {
-        QStringList inside;
-        for (const char letter : diagram::CirclesOf(size, code))
-            inside << QString(QLatin1Char(letter));
         shaded << QStringLiteral("region %1 (%2)")
-                      .arg(QString(QLatin1Char(code)), JoinedWithAnd(inside));
+                      .arg(QString(QLatin1Char(code)), CirclesInWords(size, code));
     }
     return circles + QStringLiteral(" Shaded: ") + shaded.join(QStringLiteral(", ")) +
            QLatin1Char('.');
@@ -171,6 +188,17 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     IM->setContextMenuPolicy(Qt::CustomContextMenu);
     IM->setAccessibleName(QStringLiteral("Diagram"));
     IM->setAccessibleDescription(QStringLiteral("No diagram yet."));
+    IM->installEventFilter(this);
+    // A child of the picture's control, painted over it: the picture itself stays as drawn.
+    hiddenZonesMarker_ = new QLabel(QStringLiteral("!"), IM);
+    hiddenZonesMarker_->setObjectName(QStringLiteral("hiddenZonesMarker"));
+    hiddenZonesMarker_->setGeometry(378, 4, 18, 18);
+    hiddenZonesMarker_->setAlignment(Qt::AlignCenter);
+    hiddenZonesMarker_->setStyleSheet(
+        QStringLiteral("QLabel { background: #ffd400; color: black; font-weight: bold;"
+                       " border: 1px solid #7a5c00; border-radius: 9px; }"));
+    hiddenZonesMarker_->setAccessibleName(QStringLiteral("Hidden zones"));
+    hiddenZonesMarker_->hide();
 
     // The whole text, however long; the pipeline's own limit refuses a text that is too long,
     // with a message.
@@ -265,11 +293,17 @@ void Tfrm_gorsek::FormCreate() {
 
 void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
     RunRequest(this, [&] {
-        const std::string regions =
-            diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_).regions;
+        const diagram::Drawing drawing =
+            diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_);
         IM->setPixmap(QPixmap::fromImage(picture_));
-        IM->setAccessibleDescription(DescribeDiagram(size, regions));
+        const QString hidden = HiddenZonesText(size, drawing.zones);
+        IM->setAccessibleDescription(DescribeDiagram(size, drawing.regions) +
+                                     (hidden.isEmpty() ? QString() : u' ' + hidden + u'.'));
+        hiddenZonesMarker_->setToolTip(hidden);
+        hiddenZonesMarker_->setAccessibleDescription(hidden);
+        hiddenZonesMarker_->setVisible(!hidden.isEmpty());
         pictureSize_ = size;
+        pictureZones_ = drawing.zones;
         copyPictureAction_->setEnabled(true);
         savePictureAction_->setEnabled(true);
     });
@@ -333,6 +367,32 @@ QString Tfrm_gorsek::AskForPictureFile(const QString& proposed) {
     dialog.selectFile(place.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString Tfrm_gorsek::PictureToolTip(const QPoint& at) const {
+    if (!pictureSize_) return {};
+    const char code = diagram::RegionAt(*pictureSize_, at.x(), at.y());
+    if (code == diagram::kOutsideEveryCircle) return QStringLiteral("Outside every circle");
+    if (code == 0) return {};
+    const bool in =
+        (pictureZones_ & diagram::ZoneBit(diagram::ZoneOfRegion(*pictureSize_, code))) != 0;
+    return QStringLiteral("Region %1: in %2 \u2014 %3")
+        .arg(QString(QLatin1Char(code)), CirclesInWords(*pictureSize_, code),
+             in ? QStringLiteral("in the set") : QStringLiteral("not in the set"));
+}
+
+bool Tfrm_gorsek::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == IM && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = PictureToolTip(help->pos());
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(help->globalPos(), text, IM);
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool Tfrm_gorsek::event(QEvent* event) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "diagram/diagram_size.h"
+#include "diagram/zones.h"
 #include "expr/tree.h"
 
 class QAction;
@@ -65,6 +66,11 @@ class Tfrm_gorsek : public QWidget {
     // The picture IM shows; a null image before the first completed request.
     const QImage& Picture() const { return picture_; }
 
+    // The tooltip of IM at a point of it: the region there, the circles it lies in and whether
+    // the set of the last draw holds it; "Outside every circle" around the circles; empty on an
+    // outline and before the first draw.
+    QString PictureToolTip(const QPoint& at) const;
+
     // The context menu of IM, which a right click on the picture opens, and the Menu key or
     // Shift+F10 where the focused control has no menu of its own: "Copy picture" (the action
     // named "copyPictureAction", also Ctrl+C where no text is selected) and "Save picture as…"
@@ -85,6 +91,7 @@ class Tfrm_gorsek : public QWidget {
 
   protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -96,8 +103,12 @@ class Tfrm_gorsek : public QWidget {
     QString AskForPictureFile(const QString& proposed);
 
     QImage picture_;
-    // The size of the diagram IM shows.
+    // The size of the diagram IM shows, and the truth set of the draw that painted it.
     std::optional<diagram::DiagramSize> pictureSize_;
+    diagram::ZoneSet pictureZones_ = 0;
+    // Over IM's corner while the last draw's set holds zones the diagram cannot show; its
+    // tooltip names them.
+    QLabel* hiddenZonesMarker_;
     QAction* copyPictureAction_;
     QAction* savePictureAction_;
     // Where the next save dialog opens; empty until the first save of the run.

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/zone_commands.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/diagram_size.h"
 #include "diagram/draw.h"
@@ -20,8 +21,6 @@
 #include "expr/tree.h"
 
 namespace rivo::cli {
-
-namespace {
 
 // Writes the lines, each with its newline, once the run's budget has paid for them: main
 // collects standard output in a string stream and copies it out when the run has succeeded, so
@@ -35,6 +34,15 @@ void WriteLines(expr::RunBudget& budget, std::ostream& out, std::span<const std:
         out << line << '\n';
 }
 
+diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
+    if (operand.size() == 1) {
+        if (const auto size = diagram::DiagramSizeOf(operand[0] - '0')) return *size;
+    }
+    throw UsageError{"N must be 3, 4 or 5, not \"" + operand + "\""};
+}
+
+namespace {
+
 // parse EXPR: the forest exactly as the parser left it, before any pass.
 int RunParse(const Arguments& args, std::ostream& out) {
     const std::string text = ReadExpression(args.operands[0]);
@@ -44,13 +52,6 @@ int RunParse(const Arguments& args, std::ostream& out) {
     expr::ParseExpression(text, tree, root);
     WriteLines(budget, out, expr::FormatForest(tree, &budget));
     return 0;
-}
-
-diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
-    if (operand.size() == 1) {
-        if (const auto size = diagram::DiagramSizeOf(operand[0] - '0')) return *size;
-    }
-    throw UsageError{"N must be 3, 4 or 5, not \"" + operand + "\""};
 }
 
 // The -o FILE of paint and draw; its extension must name a picture format.
@@ -132,16 +133,18 @@ int RunRegions(const Arguments& args, std::ostream& out) {
     expr::RunBudget budget;
     expr::TreeContainer tree(budget);
     const expr::Listing listing = expr::BuildListing(ReadExpression(args.operands[1]), tree);
-    std::string regions;
+    diagram::ZoneEvaluation evaluation;
     {
         const expr::ScopedCharge stack(budget, diagram::EvaluationBytes(listing.size()));
-        regions = diagram::EvaluateListing(listing, size);
+        evaluation = diagram::EvaluateZones(listing, size);
     }
+    const std::string regions = diagram::RegionSetOf(size, evaluation);
     out << regions << '\n';
     if (args.key) {
         for (const char code : regions)
             out << code << '\t' << SpacedCirclesOf(size, code) << '\n';
     }
+    WriteHiddenZoneNote(std::cerr, size, evaluation.zones);
     return 0;
 }
 
@@ -153,8 +156,11 @@ int RunDraw(const Arguments& args, std::ostream&) {
     expr::TreeContainer tree(budget);
     std::vector<std::string> listing;
     QImage picture;
-    diagram::DrawDiagram(size, ReadExpression(args.operands[1]), tree, listing, picture);
-    return WritePicture(picture, file);
+    const diagram::Drawing drawing =
+        diagram::DrawDiagram(size, ReadExpression(args.operands[1]), tree, listing, picture);
+    const int status = WritePicture(picture, file);
+    if (status == 0) WriteHiddenZoneNote(std::cerr, size, drawing.zones);
+    return status;
 }
 
 constexpr Command kCommands[] = {
@@ -167,6 +173,14 @@ constexpr Command kCommands[] = {
      RunRegions},
     {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
     {"draw", "N EXPR -o FILE", 2, "the picture the window would show", RunDraw},
+    {"zones", "N EXPR", 2,
+     "one line per combination of circles: circles, tab,\n"
+     "                             region code or -, tab, in or out",
+     RunZones},
+    {"equal", "N EXPR1 EXPR2", 3,
+     "equal, or different and the zones where they differ\n"
+     "                             (exit status 3)",
+     RunEqual},
 };
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "cli/arguments.h"
+#include "diagram/diagram_size.h"
+#include "expr/budget.h"
 
 namespace rivo::cli {
 
@@ -20,6 +22,16 @@ struct Command {
 };
 
 std::span<const Command> Commands();
+
+// The exit status of `equal` for two different sets: an answer, not a failure, so standard
+// output keeps what the command wrote.
+inline constexpr int kDifferentStatus = 3;
+
+// The N operand: 3, 4 or 5, else a UsageError.
+diagram::DiagramSize ReadDiagramSize(const std::string& operand);
+
+// Writes the lines, each with its newline, once the run's budget has paid for them.
+void WriteLines(expr::RunBudget& budget, std::ostream& out, std::span<const std::string> lines);
 
 // Thrown when an operand's source cannot be read; what() names the source and the cause.
 class InputError : public std::runtime_error {

@@ -20,6 +20,8 @@
 
 namespace {
 
+constexpr int kInternalErrorStatus = 4;
+
 void PrintUsage(std::ostream& out) {
     out << "usage: rivo-cli COMMAND [OPTIONS] [--] ARGS\n\ncommands:\n";
     for (const auto& c : rivo::cli::Commands()) {
@@ -39,7 +41,10 @@ void PrintUsage(std::ostream& out) {
            "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
            "(an expression may begin with \"-\"). An EXPR of \"-\" reads standard input, one\n"
            "trailing newline removed. An EXPR over 1 MiB is refused.\n"
-           "Pipeline errors go to standard error with exit status 1; usage errors exit with 2.\n";
+           "A zone is one combination of circles; regions and draw note on standard error\n"
+           "the zones a set holds that the diagram cannot show.\n"
+           "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
+           "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
 }
 
 int UsageFailure(const std::string& reason) {
@@ -72,7 +77,7 @@ int WriteStandardOutput(std::string_view text, int status) {
     if (error == 0) return status;
     std::cerr << "rivo-cli: cannot write standard output: "
               << std::generic_category().message(error) << '\n';
-    return status == 0 ? 1 : status;
+    return status == 0 || status == rivo::cli::kDifferentStatus ? 1 : status;
 }
 
 // What goes to standard output is left in `out`; a run that fails leaves nothing there.
@@ -80,7 +85,7 @@ int RunCommand(int argc, char** argv, std::ostringstream& out);
 
 int Run(int argc, char** argv, std::ostringstream& out) {
     const int status = RunCommand(argc, argv, out);
-    if (status != 0) out.str({});
+    if (status != 0 && status != rivo::cli::kDifferentStatus) out.str({});
     return status;
 }
 
@@ -127,8 +132,9 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     } catch (const std::bad_alloc&) {
         return PipelineFailure(rivo::expr::kTooLargeMessage);
     } catch (const std::exception& e) {
+        // Kept apart from equal's "different" (3), which a script reads as an answer.
         std::cerr << "rivo-cli: internal error: " << e.what() << '\n';
-        return 3;
+        return kInternalErrorStatus;
     }
 }
 

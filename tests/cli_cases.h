@@ -1,5 +1,5 @@
 // Table rows for end-to-end runs of rivo-cli that succeed: arguments and standard input in,
-// exactly this on standard output and nothing on standard error.
+// exactly this on standard output and on standard error (mostly nothing).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@ struct CliCase {
     std::vector<std::string> args;
     std::string input;
     std::string out;
+    std::string err = {};
 };
 
 inline void ExpectCliOutputs(const std::string& program, std::span<const CliCase> cases) {
@@ -25,7 +26,7 @@ inline void ExpectCliOutputs(const std::string& program, std::span<const CliCase
         const auto r = RunProcess(program, c.args, c.input);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.out);
-        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.err, c.err);
     }
 }
 

@@ -1,0 +1,84 @@
+#include "cli/zone_commands.h"
+
+#include <ostream>
+#include <vector>
+
+#include "cli/commands.h"
+#include "diagram/evaluator.h"
+#include "expr/m_tree.h"
+#include "expr/tree.h"
+
+namespace rivo::cli {
+
+namespace {
+
+// The truth set of one expression; its listing and stack are gone when this returns.
+diagram::ZoneSet TruthSet(diagram::DiagramSize size, const std::string& text,
+                          expr::RunBudget& budget) {
+    expr::TreeContainer tree(budget);
+    const expr::Listing listing = expr::BuildListing(text, tree);
+    const expr::ScopedCharge stack(budget, diagram::EvaluationBytes(listing.size()));
+    return diagram::EvaluateZones(listing, size).zones;
+}
+
+// A zone's region code as a column: the code, or "-" where the diagram has none.
+std::string RegionColumn(diagram::DiagramSize size, diagram::Zone zone) {
+    const char code = diagram::RegionOfZone(size, zone);
+    return code == 0 ? std::string("-") : std::string(1, code);
+}
+
+}  // namespace
+
+std::string HiddenZoneNote(diagram::DiagramSize size, diagram::ZoneSet zones,
+                           std::string_view prefix) {
+    const std::string hidden = diagram::HiddenZoneList(size, zones);
+    if (hidden.empty()) return {};
+    return std::string(prefix) +
+           "note: the set also holds zones this diagram cannot show: " + hidden;
+}
+
+void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::ZoneSet zones,
+                         std::string_view prefix) {
+    const std::string note = HiddenZoneNote(size, zones, prefix);
+    if (!note.empty()) err << note << '\n';
+}
+
+int RunZones(const Arguments& args, std::ostream& out) {
+    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    expr::RunBudget budget;
+    const diagram::ZoneSet zones = TruthSet(size, ReadExpression(args.operands[1]), budget);
+    std::vector<std::string> lines;
+    for (diagram::Zone zone = 1; zone <= diagram::ZoneCount(size); ++zone) {
+        const bool in = (zones & diagram::ZoneBit(zone)) != 0;
+        lines.push_back(diagram::ZoneName(zone, " ") + '\t' + RegionColumn(size, zone) + '\t' +
+                        (in ? "in" : "out"));
+    }
+    WriteLines(budget, out, lines);
+    return 0;
+}
+
+int RunEqual(const Arguments& args, std::ostream& out) {
+    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    if (args.operands[1] == "-" && args.operands[2] == "-") {
+        throw UsageError{"standard input can be read only once: EXPR1 and EXPR2 cannot both be -"};
+    }
+    expr::RunBudget budget;
+    const diagram::ZoneSet first = TruthSet(size, ReadExpression(args.operands[1]), budget);
+    const diagram::ZoneSet second = TruthSet(size, ReadExpression(args.operands[2]), budget);
+    if (first == second) {
+        out << "equal\n";
+        return 0;
+    }
+    std::vector<std::string> lines{"different"};
+    for (diagram::Zone zone = 1; zone <= diagram::ZoneCount(size); ++zone) {
+        const diagram::ZoneSet bit = diagram::ZoneBit(zone);
+        if (((first ^ second) & bit) == 0) continue;
+        lines.push_back(diagram::ZoneName(zone, " ") + '\t' +
+                        ((first & bit) != 0 ? "first" : "second") + '\t' +
+                        RegionColumn(size, zone));
+    }
+    WriteLines(budget, out, lines);
+    return kDifferentStatus;
+}
+
+}  // namespace rivo::cli

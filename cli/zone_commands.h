@@ -1,0 +1,32 @@
+// The zone commands of rivo-cli: every combination of circles, drawn or not, and the
+// comparison of two sets over them; and the note that a set holds zones its picture cannot show.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+#include "cli/arguments.h"
+#include "diagram/diagram_size.h"
+#include "diagram/zones.h"
+
+namespace rivo::cli {
+
+// The line that tells a reader the set holds zones the diagram cannot show, `prefix` in front
+// (e.g. a line number), without a newline; empty when every zone of the set is drawn.
+std::string HiddenZoneNote(diagram::DiagramSize size, diagram::ZoneSet zones,
+                           std::string_view prefix = {});
+
+// Writes HiddenZoneNote to `err` with its newline, when there is one.
+void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::ZoneSet zones,
+                         std::string_view prefix = {});
+
+// zones N EXPR: one line per zone in zone order: its circles, a tab, its region code or "-",
+// a tab, "in" or "out".
+int RunZones(const Arguments& args, std::ostream& out);
+
+// equal N EXPR1 EXPR2: "equal" (status 0), or "different" and one line per zone that one side
+// holds and the other does not (status kDifferentStatus).
+int RunEqual(const Arguments& args, std::ostream& out);
+
+}  // namespace rivo::cli
