@@ -1,6 +1,24 @@
 #include "cli/arguments.h"
 
+#include <charconv>
+
 namespace rivo::cli {
+
+namespace {
+
+int PictureSide(const std::string& text) {
+    int side = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), side);
+    if (error != std::errc{} || end != text.data() + text.size() || side < kMinPictureSide ||
+        side > kMaxPictureSide) {
+        throw UsageError{"--size must be a whole number of pixels from " +
+                         std::to_string(kMinPictureSide) + " to " +
+                         std::to_string(kMaxPictureSide) + ", not \"" + text + "\""};
+    }
+    return side;
+}
+
+}  // namespace
 
 Arguments ParseArguments(const std::vector<std::string>& argv) {
     Arguments args;
@@ -27,6 +45,12 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
             args.output = value(word);
         } else if (word.rfind("--output=", 0) == 0) {
             args.output = word.substr(9);
+        } else if (word == "--size") {
+            args.size = PictureSide(value(word));
+        } else if (word.rfind("--size=", 0) == 0) {
+            args.size = PictureSide(word.substr(7));
+        } else if (word == "--hatch") {
+            args.hatch = true;
         } else if (word == "--separator") {
             args.separator = value(word);
         } else if (word.rfind("--separator=", 0) == 0) {

@@ -9,11 +9,19 @@
 
 namespace rivo::cli {
 
+// The bounds of --size: below, the letters are a few pixels; above, a raster of 4096 x 4096
+// (64 MiB) and its encoding already take most of a run's memory budget.
+inline constexpr int kMinPictureSide = 16;
+inline constexpr int kMaxPictureSide = 4096;
+
 struct Arguments {
     std::string command;
     std::vector<std::string> operands;  // after the command, in order
     std::optional<std::string> separator;
     std::optional<std::string> output;
+    std::optional<int>
+        size;  // --size PX: the side of the picture, kMinPictureSide to kMaxPictureSide
+    bool hatch = false;
     bool key = false;
     bool help = false;
 };

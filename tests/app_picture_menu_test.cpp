@@ -243,7 +243,7 @@ TEST_F(PictureMenu, SaveFailureIsShownAndAskedAgain) {
              ": cannot create a file in its folder: No such file or directory."},
         {typed("diagram.xyz"), typed("diagram.xyz"),
          "Cannot save the picture to " + typed("diagram.xyz") +
-             ": the name must end in .png, .jpg, .jpeg or .bmp."},
+             ": the name must end in .png, .jpg, .jpeg, .bmp, .svg or .pdf."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.typed.toStdString());
