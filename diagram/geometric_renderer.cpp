@@ -91,26 +91,6 @@ void DrawHatch(QPainter& painter, const QPainterPath& region, Hatch hatch) {
     painter.restore();
 }
 
-// The letters need Qt's font database, which exists only beside an application object: a
-// program without one (rivo-cli, a test) gets an offscreen one, made once and kept to the end.
-bool EnsureFontDatabase() {
-    if (QCoreApplication::instance() != nullptr)
-        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-    static int argc = 3;
-    static char name[] = "rivo";
-    static char option[] = "-platform";
-    static char platform[] = "offscreen";
-    static char* argv[] = {name, option, platform, nullptr};
-    // Its start-up notes (a missing runtime folder and the like) are no concern of a picture.
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext&, const QString& message) {
-            if (type == QtFatalMsg) qFatal("%s", qPrintable(message));
-        });
-    static const QGuiApplication* const application = new QGuiApplication(argc, argv);
-    qInstallMessageHandler(previous);
-    return application != nullptr;
-}
-
 // The letter as a glyph outline, scaled into the box its black pixels take in the template: the
 // same place whatever serif face is installed.
 void DrawLetter(QPainter& painter, const LetterPlace& place) {
@@ -135,6 +115,24 @@ void DrawLetter(QPainter& painter, const LetterPlace& place) {
 }
 
 }  // namespace
+
+bool EnsureFontDatabase() {
+    if (QCoreApplication::instance() != nullptr)
+        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    static int argc = 3;
+    static char name[] = "rivo";
+    static char option[] = "-platform";
+    static char platform[] = "offscreen";
+    static char* argv[] = {name, option, platform, nullptr};
+    // Its start-up notes (a missing runtime folder and the like) are no concern of a picture.
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtFatalMsg) qFatal("%s", qPrintable(message));
+        });
+    static const QGuiApplication* const application = new QGuiApplication(argc, argv);
+    qInstallMessageHandler(previous);
+    return application != nullptr;
+}
 
 void RenderDiagram(QPainter& painter, const QRectF& target, DiagramSize size,
                    std::string_view regions, const RenderOptions& options) {

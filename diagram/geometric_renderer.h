@@ -19,6 +19,13 @@ struct RenderOptions {
     bool hatch = false;
 };
 
+// The letters need Qt's font database, which exists only beside a QGuiApplication: a program
+// without one (rivo-cli, a test) gets an offscreen one, made once and kept to the end. False
+// when another kind of application object is there, and the letters are left out. Called by
+// RenderDiagram; call it before opening a painter on a device that records the font it starts
+// with (SVG). The C locale is the environment's afterwards, as with any Qt application.
+bool EnsureFontDatabase();
+
 // Draws the diagram of `size` with the regions of `regions` shaded into the square `target`:
 // an opaque white background, the regions, the circles and their letters. Codes the size does
 // not have are ignored, as the template painter ignores them.

@@ -13,6 +13,8 @@
 #include <cctype>
 #include <vector>
 
+#include "diagram/geometric_renderer.h"
+
 namespace rivo::diagram {
 
 namespace {
@@ -64,7 +66,10 @@ WriteFailure EncodeSvg(const Picture& picture, QByteArray& bytes) {
     generator.setOutputDevice(&buffer);
     generator.setSize(QSize(picture.side, picture.side));
     generator.setViewBox(QRect(0, 0, picture.side, picture.side));
+    // CSS pixels: the file's width in millimetres is then the side in pixels on the web.
+    generator.setResolution(96);
     generator.setTitle(QStringLiteral("Diagram"));
+    EnsureFontDatabase();
     QPainter painter;
     if (!painter.begin(&generator)) return "the picture cannot be drawn as SVG";
     DrawVector(picture, painter);
@@ -84,6 +89,7 @@ WriteFailure EncodePdf(const Picture& picture, QByteArray& bytes) {
                                      QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
                                      QPageLayout::Point, QMarginsF(0, 0, 0, 0)));
     writer.setTitle(QStringLiteral("Diagram"));
+    EnsureFontDatabase();
     QPainter painter;
     if (!painter.begin(&writer)) return "the picture cannot be drawn as PDF";
     DrawVector(picture, painter);
