@@ -17,6 +17,8 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -26,6 +28,7 @@
 #include <QStringList>
 #include <QStyle>
 #include <QTextDocument>
+#include <QWindow>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
@@ -35,6 +38,7 @@
 #include "app/motif_hints.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/draw.h"
+#include "diagram/geometric_renderer.h"
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
 #include "diagram/region_set.h"
@@ -132,11 +136,9 @@ QString DefaultPictureFolder() {
     return QDir::homePath();
 }
 
-// Writes the picture to `path` as PNG, replacing a file there only once the whole picture is
-// written. Returns why it failed, or nothing.
 // The extension picks the format; the file is replaced only once the whole picture is written.
 // Empty on success, else why it failed.
-QString WritePicture(const QImage& picture, const QString& path) {
+QString WritePicture(const diagram::Picture& picture, const QString& path) {
     const auto failure = diagram::WritePicture(picture, QFile::encodeName(path).toStdString());
     if (!failure) return {};
     return QString::fromLocal8Bit(failure->data(), static_cast<qsizetype>(failure->size()));
@@ -265,11 +267,12 @@ void Tfrm_gorsek::FormCreate() {
 
 void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
     RunRequest(this, [&] {
-        const std::string regions =
+        std::string regions =
             diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_).regions;
-        IM->setPixmap(QPixmap::fromImage(picture_));
         IM->setAccessibleDescription(DescribeDiagram(size, regions));
+        regions_ = std::move(regions);
         pictureSize_ = size;
+        ShowPicture();
         copyPictureAction_->setEnabled(true);
         savePictureAction_->setEnabled(true);
     });
@@ -288,8 +291,40 @@ void Tfrm_gorsek::ShowPictureMenu(const QPoint& position) {
     if (const auto menu = BuildPictureMenu()) menu->exec(IM->mapToGlobal(position));
 }
 
+void Tfrm_gorsek::ShowPicture() {
+    if (picture_.isNull() || !pictureSize_) return;
+    const qreal ratio = IM->devicePixelRatioF();
+    if (ratio <= 1.0) {
+        IM->setPixmap(QPixmap::fromImage(picture_));
+        return;
+    }
+    QImage crisp = diagram::RenderDiagramImage(
+        *pictureSize_, regions_, qRound(picture_.width() * ratio), diagram::RenderOptions{});
+    crisp.setDevicePixelRatio(ratio);
+    IM->setPixmap(QPixmap::fromImage(crisp));
+}
+
+diagram::Picture Tfrm_gorsek::WritablePicture() const {
+    diagram::Picture picture{picture_, {}, picture_.width()};
+    if (pictureSize_) {
+        picture.draw = [size = *pictureSize_, regions = regions_](QPainter& painter,
+                                                                  const QRectF& target) {
+            diagram::RenderDiagram(painter, target, size, regions, diagram::RenderOptions{});
+        };
+    }
+    return picture;
+}
+
 void Tfrm_gorsek::CopyPicture() {
-    QGuiApplication::clipboard()->setImage(picture_);
+    auto contents = std::make_unique<QMimeData>();
+    contents->setImageData(picture_);
+    // Pasted into a drawing program or an office document, the vector picture scales cleanly.
+    QByteArray svg;
+    const diagram::PictureFormat* format = diagram::PictureFormatOf("diagram.svg");
+    if (format != nullptr && !format->encode(WritablePicture(), svg)) {
+        contents->setData(QStringLiteral("image/svg+xml"), svg);
+    }
+    QGuiApplication::clipboard()->setMimeData(contents.release());
 }
 
 void Tfrm_gorsek::SavePicture() {
@@ -302,7 +337,7 @@ void Tfrm_gorsek::SavePicture() {
         QString path = ChooseSaveFile(proposed);
         if (path.isEmpty()) return;
         if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-        const QString reason = WritePicture(picture_, path);
+        const QString reason = WritePicture(WritablePicture(), path);
         if (reason.isEmpty()) {
             saveFolder_ = QFileInfo(path).absolutePath();
             return;
@@ -371,6 +406,11 @@ void Tfrm_gorsek::showEvent(QShowEvent* event) {
     // The native window exists now and is not mapped yet: the window manager reads the hints
     // when it maps it.
     RemoveResizeFromMotifHints(this);
+    // On another screen the device-pixel ratio may differ: the picture follows it.
+    if (QWindow* window = windowHandle(); window != nullptr && !screenWatched_) {
+        connect(window, &QWindow::screenChanged, this, &Tfrm_gorsek::ShowPicture);
+        screenWatched_ = true;
+    }
     QWidget::showEvent(event);
 }
 

@@ -400,7 +400,8 @@ TEST_F(PictureMenu, AsksWithASaveDialog) {
     EXPECT_EQ(*mode, QFileDialog::AcceptSave);
     EXPECT_EQ(suffix, "png");
     EXPECT_EQ(filters, QStringList({"PNG pictures (*.png)", "JPEG pictures (*.jpg *.jpeg)",
-                                    "BMP pictures (*.bmp)"}));
+                                    "BMP pictures (*.bmp)", "SVG pictures (*.svg)",
+                                    "PDF pictures (*.pdf)"}));
     EXPECT_EQ(directory, QDir(folder).absolutePath());
     EXPECT_EQ(selected, QStringList({QDir(folder).absoluteFilePath("diagram-4.png")}));
 }

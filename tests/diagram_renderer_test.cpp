@@ -3,47 +3,21 @@
 
 #include <QColor>
 #include <QImage>
-#include <cmath>
 #include <set>
 #include <string>
 
 #include "diagram/diagram_layout.h"
 #include "diagram/geometric_renderer.h"
 #include "diagram/painter.h"
+#include "tests/diagram_geometry.h"
 
 namespace {
 
 using rivo::diagram::DiagramSize;
 using rivo::diagram::LayoutOf;
-using rivo::diagram::PixelBox;
 using rivo::diagram::RenderDiagramImage;
 using rivo::diagram::RenderOptions;
-
-bool InBox(const PixelBox& box, int x, int y) {
-    return x >= box.left && x <= box.right && y >= box.top && y <= box.bottom;
-}
-
-// Whether the middle of pixel (x, y) lies at least 3 pixels from every circle the outline
-// table names (each box's outer edge taken as the circle) and outside every letter's box: the
-// pixels whose colour the two painters must agree on.
-bool FarFromOutlines(DiagramSize size, int x, int y) {
-    const auto& layout = LayoutOf(size);
-    for (const auto& circle : layout.circles) {
-        const PixelBox& b = circle.box;
-        const double cx = (b.left + b.right + 1) / 2.0;
-        const double cy = (b.top + b.bottom + 1) / 2.0;
-        const double rx = (b.right - b.left + 1) / 2.0;
-        const double ry = (b.bottom - b.top + 1) / 2.0;
-        const double dx = (x + 0.5 - cx) / rx;
-        const double dy = (y + 0.5 - cy) / ry;
-        // Distance from the ellipse, near enough for nearly round ones.
-        if (std::abs(std::hypot(dx, dy) - 1.0) * std::min(rx, ry) < 3.0) return false;
-    }
-    for (const auto& letter : layout.letters) {
-        if (InBox(letter.box, x, y)) return false;
-    }
-    return true;
-}
+using rivo::testing::FarFromOutlines;
 
 // Pixels away from the outlines where the two pictures differ, with the first one named.
 int Disagreements(DiagramSize size, const QImage& painted, const QImage& rendered,
