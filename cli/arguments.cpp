@@ -4,22 +4,6 @@
 
 namespace rivo::cli {
 
-namespace {
-
-int PictureSide(const std::string& text) {
-    int side = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), side);
-    if (error != std::errc{} || end != text.data() + text.size() || side < kMinPictureSide ||
-        side > kMaxPictureSide) {
-        throw UsageError{"--size must be a whole number of pixels from " +
-                         std::to_string(kMinPictureSide) + " to " +
-                         std::to_string(kMaxPictureSide) + ", not \"" + text + "\""};
-    }
-    return side;
-}
-
-}  // namespace
-
 Arguments ParseArguments(const std::vector<std::string>& argv) {
     Arguments args;
     std::vector<std::string> positional;
@@ -46,9 +30,9 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
         } else if (word.rfind("--output=", 0) == 0) {
             args.output = word.substr(9);
         } else if (word == "--size") {
-            args.size = PictureSide(value(word));
+            args.size = value(word);
         } else if (word.rfind("--size=", 0) == 0) {
-            args.size = PictureSide(word.substr(7));
+            args.size = word.substr(7);
         } else if (word == "--hatch") {
             args.hatch = true;
         } else if (word == "--separator") {
@@ -70,6 +54,18 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
         args.operands.assign(positional.begin() + 1, positional.end());
     }
     return args;
+}
+
+int PictureSide(const std::string& text) {
+    int side = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), side);
+    if (error != std::errc{} || end != text.data() + text.size() || side < kMinPictureSide ||
+        side > kMaxPictureSide) {
+        throw UsageError{"--size must be a whole number of pixels from " +
+                         std::to_string(kMinPictureSide) + " to " +
+                         std::to_string(kMaxPictureSide) + ", not \"" + text + "\""};
+    }
+    return side;
 }
 
 }  // namespace rivo::cli

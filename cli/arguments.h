@@ -19,8 +19,7 @@ struct Arguments {
     std::vector<std::string> operands;  // after the command, in order
     std::optional<std::string> separator;
     std::optional<std::string> output;
-    std::optional<int>
-        size;  // --size PX: the side of the picture, kMinPictureSide to kMaxPictureSide
+    std::optional<std::string> size;  // --size PX as given; PictureSide reads it
     bool hatch = false;
     bool key = false;
     bool help = false;
@@ -33,5 +32,9 @@ class UsageError : public std::runtime_error {
 };
 
 Arguments ParseArguments(const std::vector<std::string>& argv);
+
+// The side of --size PX: a whole number from kMinPictureSide to kMaxPictureSide, else a
+// UsageError.
+int PictureSide(const std::string& text);
 
 }  // namespace rivo::cli

@@ -118,6 +118,13 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
         return UsageFailure(std::string(args.size ? "--size" : "--hatch") +
                             " goes with paint and draw, not " + args.command);
     }
+    if (args.size) {
+        try {
+            rivo::cli::PictureSide(*args.size);
+        } catch (const rivo::cli::UsageError& e) {
+            return UsageFailure(e.what());
+        }
+    }
     if (args.key && args.command != "regions") {
         return UsageFailure("--key goes with regions, not " + args.command);
     }

@@ -13,7 +13,7 @@ int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::s
     const diagram::PictureFormat* format = diagram::PictureFormatOf(file);
     const diagram::RenderOptions options{.hatch = args.hatch};
     diagram::Picture picture;
-    picture.side = args.size.value_or(painted.width());
+    picture.side = args.size ? PictureSide(*args.size) : painted.width();
     picture.draw = [&](QPainter& painter, const QRectF& target) {
         diagram::RenderDiagram(painter, target, size, regions, options);
     };
