@@ -8,6 +8,7 @@
 #include <QPen>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "diagram/diagram_layout.h"
 #include "diagram/painter.h"
@@ -56,6 +57,22 @@ QPainterPath RegionPath(const DiagramLayout& layout, char code) {
 QColor OutlineColour(DiagramSize size, const PixelBox& box) {
     const QRgb pixel = DiagramTemplate(size).pixel(box.left, (box.top + box.bottom) / 2);
     return (pixel & 0xFFFFFFu) == 0xFFFFFFu ? QColor(Qt::black) : QColor(pixel);
+}
+
+// The region paths of every size, in code order, built once: the boolean operations on the
+// circles cost far more than filling the result.
+const QPainterPath& CachedRegionPath(DiagramSize size, char code) {
+    static const auto paths = [] {
+        std::array<std::vector<QPainterPath>, std::size(kDiagramSizes)> all;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const DiagramLayout& layout = LayoutOf(kDiagramSizes[i]);
+            for (const char c : layout.codes)
+                all[i].push_back(RegionPath(layout, c));
+        }
+        return all;
+    }();
+    const std::size_t index = LayoutOf(size).codes.find(code);
+    return paths[SizeIndex(size)][index];
 }
 
 enum class Hatch { kSlash, kBackslash, kCross };
@@ -151,7 +168,7 @@ void RenderDiagram(QPainter& painter, const QRectF& target, DiagramSize size,
         auto& seen = done[static_cast<unsigned char>(code)];
         if (seed == nullptr || seen) continue;
         seen = true;
-        const QPainterPath region = RegionPath(layout, code);
+        const QPainterPath& region = CachedRegionPath(size, code);
         if (options.hatch) {
             DrawHatch(painter, region, HatchOf(seed->colour));
         } else {
