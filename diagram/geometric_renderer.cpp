@@ -8,6 +8,7 @@
 #include <QPen>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "diagram/diagram_layout.h"
@@ -146,7 +147,9 @@ bool EnsureFontDatabase() {
         [](QtMsgType type, const QMessageLogContext&, const QString& message) {
             if (type == QtFatalMsg) qFatal("%s", qPrintable(message));
         });
-    static const QGuiApplication* const application = new QGuiApplication(argc, argv);
+    // Ended with the program's other statics, so that the font libraries are closed cleanly.
+    static const std::unique_ptr<QGuiApplication> application =
+        std::make_unique<QGuiApplication>(argc, argv);
     qInstallMessageHandler(previous);
     return application != nullptr;
 }

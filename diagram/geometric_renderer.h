@@ -20,7 +20,7 @@ struct RenderOptions {
 };
 
 // The letters need Qt's font database, which exists only beside a QGuiApplication: a program
-// without one (rivo-cli, a test) gets an offscreen one, made once and kept to the end. False
+// without one (rivo-cli, a test) gets an offscreen one, made once and ended at exit. False
 // when another kind of application object is there, and the letters are left out. Called by
 // RenderDiagram; call it before opening a painter on a device that records the font it starts
 // with (SVG). The C locale is the environment's afterwards, as with any Qt application.
