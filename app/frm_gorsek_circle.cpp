@@ -18,6 +18,8 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -28,6 +30,7 @@
 #include <QStyle>
 #include <QTextDocument>
 #include <QToolTip>
+#include <QWindow>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
@@ -37,6 +40,7 @@
 #include "app/motif_hints.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/draw.h"
+#include "diagram/geometric_renderer.h"
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
 #include "diagram/region_map.h"
@@ -149,11 +153,9 @@ QString DefaultPictureFolder() {
     return QDir::homePath();
 }
 
-// Writes the picture to `path` as PNG, replacing a file there only once the whole picture is
-// written. Returns why it failed, or nothing.
 // The extension picks the format; the file is replaced only once the whole picture is written.
 // Empty on success, else why it failed.
-QString WritePicture(const QImage& picture, const QString& path) {
+QString WritePicture(const diagram::Picture& picture, const QString& path) {
     const auto failure = diagram::WritePicture(picture, QFile::encodeName(path).toStdString());
     if (!failure) return {};
     return QString::fromLocal8Bit(failure->data(), static_cast<qsizetype>(failure->size()));
@@ -293,17 +295,18 @@ void Tfrm_gorsek::FormCreate() {
 
 void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
     RunRequest(this, [&] {
-        const diagram::Drawing drawing =
+        diagram::Drawing drawing =
             diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_);
-        IM->setPixmap(QPixmap::fromImage(picture_));
         const QString hidden = HiddenZonesText(size, drawing.zones);
         IM->setAccessibleDescription(DescribeDiagram(size, drawing.regions) +
                                      (hidden.isEmpty() ? QString() : u' ' + hidden + u'.'));
         hiddenZonesMarker_->setToolTip(hidden);
         hiddenZonesMarker_->setAccessibleDescription(hidden);
         hiddenZonesMarker_->setVisible(!hidden.isEmpty());
+        regions_ = std::move(drawing.regions);
         pictureSize_ = size;
         pictureZones_ = drawing.zones;
+        ShowPicture();
         copyPictureAction_->setEnabled(true);
         savePictureAction_->setEnabled(true);
     });
@@ -322,8 +325,40 @@ void Tfrm_gorsek::ShowPictureMenu(const QPoint& position) {
     if (const auto menu = BuildPictureMenu()) menu->exec(IM->mapToGlobal(position));
 }
 
+void Tfrm_gorsek::ShowPicture() {
+    if (picture_.isNull() || !pictureSize_) return;
+    const qreal ratio = IM->devicePixelRatioF();
+    if (ratio <= 1.0) {
+        IM->setPixmap(QPixmap::fromImage(picture_));
+        return;
+    }
+    QImage crisp = diagram::RenderDiagramImage(
+        *pictureSize_, regions_, qRound(picture_.width() * ratio), diagram::RenderOptions{});
+    crisp.setDevicePixelRatio(ratio);
+    IM->setPixmap(QPixmap::fromImage(crisp));
+}
+
+diagram::Picture Tfrm_gorsek::WritablePicture() const {
+    diagram::Picture picture{picture_, {}, picture_.width()};
+    if (pictureSize_) {
+        picture.draw = [size = *pictureSize_, regions = regions_](QPainter& painter,
+                                                                  const QRectF& target) {
+            diagram::RenderDiagram(painter, target, size, regions, diagram::RenderOptions{});
+        };
+    }
+    return picture;
+}
+
 void Tfrm_gorsek::CopyPicture() {
-    QGuiApplication::clipboard()->setImage(picture_);
+    auto contents = std::make_unique<QMimeData>();
+    contents->setImageData(picture_);
+    // Pasted into a drawing program or an office document, the vector picture scales cleanly.
+    QByteArray svg;
+    const diagram::PictureFormat* format = diagram::PictureFormatOf("diagram.svg");
+    if (format != nullptr && !format->encode(WritablePicture(), svg)) {
+        contents->setData(QStringLiteral("image/svg+xml"), svg);
+    }
+    QGuiApplication::clipboard()->setMimeData(contents.release());
 }
 
 void Tfrm_gorsek::SavePicture() {
@@ -336,7 +371,7 @@ void Tfrm_gorsek::SavePicture() {
         QString path = ChooseSaveFile(proposed);
         if (path.isEmpty()) return;
         if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-        const QString reason = WritePicture(picture_, path);
+        const QString reason = WritePicture(WritablePicture(), path);
         if (reason.isEmpty()) {
             saveFolder_ = QFileInfo(path).absolutePath();
             return;
@@ -431,6 +466,11 @@ void Tfrm_gorsek::showEvent(QShowEvent* event) {
     // The native window exists now and is not mapped yet: the window manager reads the hints
     // when it maps it.
     RemoveResizeFromMotifHints(this);
+    // On another screen the device-pixel ratio may differ: the picture follows it.
+    if (QWindow* window = windowHandle(); window != nullptr && !screenWatched_) {
+        connect(window, &QWindow::screenChanged, this, &Tfrm_gorsek::ShowPicture);
+        screenWatched_ = true;
+    }
     QWidget::showEvent(event);
 }
 

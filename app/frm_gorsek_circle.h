@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "diagram/diagram_size.h"
+#include "diagram/picture_writer.h"
 #include "diagram/zones.h"
 #include "expr/tree.h"
 
@@ -76,12 +77,13 @@ class Tfrm_gorsek : public QWidget {
     // named "copyPictureAction", also Ctrl+C where no text is selected) and "Save picture as…"
     // ("savePictureAction", also Ctrl+S). Nothing, and no menu, while IM shows no picture.
     std::unique_ptr<QMenu> BuildPictureMenu();
-    // Puts the picture on the clipboard as an image.
+    // Puts the picture on the clipboard as an image and as SVG (image/svg+xml).
     void CopyPicture();
     // Asks ChooseSaveFile for a file, proposing "diagram-N.png" (N circles) in the folder of the
     // last save of this run, at first the user's pictures folder or else the home folder, and
-    // saves the picture there in the format its extension names (diagram::PictureFormats()),
-    // adding ".png" to a name without an extension. An empty name cancels. An unknown extension
+    // saves the picture there in the format its extension names (diagram::PictureFormats(): a
+    // raster format the picture itself, SVG and PDF drawn by the geometric renderer), adding
+    // ".png" to a name without an extension. An empty name cancels. An unknown extension
     // or a failure to write is shown in a message box with its reason, and then the dialog asks
     // again with the name that failed.
     void SavePicture();
@@ -100,9 +102,16 @@ class Tfrm_gorsek : public QWidget {
     // The body of the three click handlers.
     void DrawDiagram(diagram::DiagramSize size);
     void ShowPictureMenu(const QPoint& position);
+    // Puts the picture on IM: the template picture itself at a device-pixel ratio of 1, else
+    // the geometric renderer's at the screen's resolution, so that it shows crisp.
+    void ShowPicture();
+    // The picture as the writer takes it: the template picture and its geometric drawing.
+    diagram::Picture WritablePicture() const;
     QString AskForPictureFile(const QString& proposed);
 
     QImage picture_;
+    // The region set IM shows, for the pictures drawn rather than painted.
+    std::string regions_;
     // The size of the diagram IM shows, and the truth set of the draw that painted it.
     std::optional<diagram::DiagramSize> pictureSize_;
     diagram::ZoneSet pictureZones_ = 0;
@@ -111,6 +120,7 @@ class Tfrm_gorsek : public QWidget {
     QLabel* hiddenZonesMarker_;
     QAction* copyPictureAction_;
     QAction* savePictureAction_;
+    bool screenWatched_ = false;
     // Where the next save dialog opens; empty until the first save of the run.
     QString saveFolder_;
 };

@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include <charconv>
+
 namespace rivo::cli {
 
 Arguments ParseArguments(const std::vector<std::string>& argv) {
@@ -27,6 +29,12 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
             args.output = value(word);
         } else if (word.rfind("--output=", 0) == 0) {
             args.output = word.substr(9);
+        } else if (word == "--size") {
+            args.size = value(word);
+        } else if (word.rfind("--size=", 0) == 0) {
+            args.size = word.substr(7);
+        } else if (word == "--hatch") {
+            args.hatch = true;
         } else if (word == "--separator") {
             args.separator = value(word);
         } else if (word.rfind("--separator=", 0) == 0) {
@@ -46,6 +54,18 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
         args.operands.assign(positional.begin() + 1, positional.end());
     }
     return args;
+}
+
+int PictureSide(const std::string& text) {
+    int side = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), side);
+    if (error != std::errc{} || end != text.data() + text.size() || side < kMinPictureSide ||
+        side > kMaxPictureSide) {
+        throw UsageError{"--size must be a whole number of pixels from " +
+                         std::to_string(kMinPictureSide) + " to " +
+                         std::to_string(kMaxPictureSide) + ", not \"" + text + "\""};
+    }
+    return side;
 }
 
 }  // namespace rivo::cli

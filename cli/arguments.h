@@ -9,11 +9,18 @@
 
 namespace rivo::cli {
 
+// The bounds of --size: below, the letters are a few pixels; above, a raster of 4096 x 4096
+// (64 MiB) and its encoding already take most of a run's memory budget.
+inline constexpr int kMinPictureSide = 16;
+inline constexpr int kMaxPictureSide = 4096;
+
 struct Arguments {
     std::string command;
     std::vector<std::string> operands;  // after the command, in order
     std::optional<std::string> separator;
     std::optional<std::string> output;
+    std::optional<std::string> size;  // --size PX as given; PictureSide reads it
+    bool hatch = false;
     bool key = false;
     bool help = false;
 };
@@ -25,5 +32,9 @@ class UsageError : public std::runtime_error {
 };
 
 Arguments ParseArguments(const std::vector<std::string>& argv);
+
+// The side of --size PX: a whole number from kMinPictureSide to kMaxPictureSide, else a
+// UsageError.
+int PictureSide(const std::string& text);
 
 }  // namespace rivo::cli

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/picture_output.h"
 #include "cli/zone_commands.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/diagram_size.h"
@@ -65,14 +66,6 @@ const std::string& OutputFile(const Arguments& args, const std::string& command)
     return *args.output;
 }
 
-int WritePicture(const QImage& picture, const std::string& file) {
-    if (const auto failure = diagram::WritePicture(picture, file)) {
-        std::cerr << "rivo-cli: cannot write the picture to " << file << ": " << *failure << '\n';
-        return 1;
-    }
-    return 0;
-}
-
 // The region set of a paint operand: every byte a code of the size's diagram, in any order and
 // repeated at will. A byte that is no code would paint nothing, which is the bare template
 // passed off as the picture asked for.
@@ -95,7 +88,9 @@ int RunPaint(const Arguments& args, std::ostream&) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     const std::string& file = OutputFile(args, "paint");
     CheckRegionCodes(size, args.operands[1]);
-    return WritePicture(diagram::PaintDiagram(size, args.operands[1]), file);
+    expr::RunBudget budget;
+    return WriteDiagramPicture(args, size, args.operands[1],
+                               diagram::PaintDiagram(size, args.operands[1]), file, budget);
 }
 
 // tree EXPR: the root node's tree after the passes, on one line.
@@ -158,7 +153,7 @@ int RunDraw(const Arguments& args, std::ostream&) {
     QImage picture;
     const diagram::Drawing drawing =
         diagram::DrawDiagram(size, ReadExpression(args.operands[1]), tree, listing, picture);
-    const int status = WritePicture(picture, file);
+    const int status = WriteDiagramPicture(args, size, drawing.regions, picture, file, budget);
     if (status == 0) WriteHiddenZoneNote(std::cerr, size, drawing.zones);
     return status;
 }

@@ -36,6 +36,12 @@ void PrintUsage(std::ostream& out) {
            "                             "
         << rivo::diagram::PictureExtensionList()
         << "\n"
+           "  --size PX                  with paint and draw: a PX x PX picture drawn from the\n"
+           "                             circles (16 to 4096; for .svg and .pdf the side in\n"
+           "                             pixels or points; default 400, and without it .png,\n"
+           "                             .jpg and .bmp are the template picture itself)\n"
+           "  --hatch                    with paint and draw: patterns instead of colours, for\n"
+           "                             black-and-white printing\n"
            "  --key                      with regions: one line per region and its circles\n"
            "  --help                     this text\n"
            "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
@@ -112,6 +118,17 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
                                                    : rivo::expr::LocaleDecimalSeparator());
     if (args.output && args.command != "paint" && args.command != "draw") {
         return UsageFailure("-o goes with paint and draw, not " + args.command);
+    }
+    if ((args.size || args.hatch) && args.command != "paint" && args.command != "draw") {
+        return UsageFailure(std::string(args.size ? "--size" : "--hatch") +
+                            " goes with paint and draw, not " + args.command);
+    }
+    if (args.size) {
+        try {
+            rivo::cli::PictureSide(*args.size);
+        } catch (const rivo::cli::UsageError& e) {
+            return UsageFailure(e.what());
+        }
     }
     if (args.key && args.command != "regions") {
         return UsageFailure("--key goes with regions, not " + args.command);

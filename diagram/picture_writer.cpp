@@ -3,10 +3,17 @@
 
 #include <QBuffer>
 #include <QImageWriter>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <vector>
+
+#include "diagram/geometric_renderer.h"
 
 namespace rivo::diagram {
 
@@ -25,29 +32,84 @@ WriteFailure EncodeWithQt(const QImage& picture, QByteArray& bytes, const char* 
            writer.errorString().toStdString();
 }
 
-WriteFailure EncodePng(const QImage& picture, QByteArray& bytes) {
-    return EncodeWithQt(picture, bytes, "PNG", -1);
+WriteFailure EncodePng(const Picture& picture, QByteArray& bytes) {
+    return EncodeWithQt(picture.raster, bytes, "PNG", -1);
 }
 
 // Near the top of the scale: the flat fills and thin outlines of a diagram show the artefacts
 // of lower qualities.
-WriteFailure EncodeJpeg(const QImage& picture, QByteArray& bytes) {
-    return EncodeWithQt(picture, bytes, "JPEG", 95);
+WriteFailure EncodeJpeg(const Picture& picture, QByteArray& bytes) {
+    return EncodeWithQt(picture.raster, bytes, "JPEG", 95);
 }
 
-WriteFailure EncodeBmp(const QImage& picture, QByteArray& bytes) {
-    return EncodeWithQt(picture, bytes, "BMP", -1);
+WriteFailure EncodeBmp(const Picture& picture, QByteArray& bytes) {
+    return EncodeWithQt(picture.raster, bytes, "BMP", -1);
+}
+
+// Draws the picture into the square at the origin of a vector device, on an opaque white
+// ground whatever `draw` paints.
+void DrawVector(const Picture& picture, QPainter& painter) {
+    const QRectF square(0, 0, picture.side, picture.side);
+    painter.fillRect(square, Qt::white);
+    if (picture.draw) {
+        picture.draw(painter, square);
+    } else {
+        painter.drawImage(square, picture.raster);
+    }
+}
+
+WriteFailure EncodeSvg(const Picture& picture, QByteArray& bytes) {
+    bytes.clear();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(picture.side, picture.side));
+    generator.setViewBox(QRect(0, 0, picture.side, picture.side));
+    // CSS pixels: the file's width in millimetres is then the side in pixels on the web.
+    generator.setResolution(96);
+    generator.setTitle(QStringLiteral("Diagram"));
+    EnsureFontDatabase();
+    QPainter painter;
+    if (!painter.begin(&generator)) return "the picture cannot be drawn as SVG";
+    DrawVector(picture, painter);
+    painter.end();
+    return std::nullopt;
+}
+
+// One square page of the picture's side in points, the picture edge to edge.
+WriteFailure EncodePdf(const Picture& picture, QByteArray& bytes) {
+    bytes.clear();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(72);
+    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(picture.side, picture.side), QPageSize::Point,
+                                               QString(), QPageSize::ExactMatch),
+                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                                     QPageLayout::Point, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(QStringLiteral("Diagram"));
+    EnsureFontDatabase();
+    QPainter painter;
+    if (!painter.begin(&writer)) return "the picture cannot be drawn as PDF";
+    DrawVector(picture, painter);
+    if (!painter.end()) return "the picture cannot be drawn as PDF";
+    return std::nullopt;
 }
 
 constexpr std::string_view kPngExtensions[] = {"png"};
 constexpr std::string_view kJpegExtensions[] = {"jpg", "jpeg"};
 constexpr std::string_view kBmpExtensions[] = {"bmp"};
+constexpr std::string_view kSvgExtensions[] = {"svg"};
+constexpr std::string_view kPdfExtensions[] = {"pdf"};
 
 // The one table of formats: a new format is a new row.
 constexpr std::array kFormats = {
-    PictureFormat{"PNG", kPngExtensions, EncodePng},
-    PictureFormat{"JPEG", kJpegExtensions, EncodeJpeg},
-    PictureFormat{"BMP", kBmpExtensions, EncodeBmp},
+    PictureFormat{"PNG", kPngExtensions, false, EncodePng},
+    PictureFormat{"JPEG", kJpegExtensions, false, EncodeJpeg},
+    PictureFormat{"BMP", kBmpExtensions, false, EncodeBmp},
+    PictureFormat{"SVG", kSvgExtensions, true, EncodeSvg},
+    PictureFormat{"PDF", kPdfExtensions, true, EncodePdf},
 };
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
@@ -88,13 +150,17 @@ std::string PictureExtensionList() {
     return list;
 }
 
-WriteFailure WritePicture(const QImage& picture, const std::string& file) {
+WriteFailure WritePicture(const Picture& picture, const std::string& file) {
     const PictureFormat* format = PictureFormatOf(file);
     if (format == nullptr) return "the name must end in " + PictureExtensionList();
     QByteArray bytes;
     if (auto failure = format->encode(picture, bytes)) return failure;
     return WriteFileAtomically(
         file, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+WriteFailure WritePicture(const QImage& picture, const std::string& file) {
+    return WritePicture(Picture{picture, {}, picture.width()}, file);
 }
 
 }  // namespace rivo::diagram

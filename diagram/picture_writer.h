@@ -5,20 +5,34 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRectF>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "diagram/atomic_file.h"
 
+class QPainter;
+
 namespace rivo::diagram {
+
+// A picture to write: the raster the raster formats encode, and for the vector formats a way to
+// draw it into a square, with the side the file gives that square (SVG pixels, PDF points).
+// Without `draw` a vector format draws the raster, scaled to the side.
+struct Picture {
+    QImage raster;
+    std::function<void(QPainter& painter, const QRectF& target)> draw;
+    int side = 400;
+};
 
 // One picture format and the extensions that ask for it.
 struct PictureFormat {
     std::string_view name;                         // as the user reads it, "PNG"
     std::span<const std::string_view> extensions;  // lower case, without the dot
+    bool vector;  // drawn (Picture::draw) rather than encoded from the raster
     // The picture as the bytes of a file of this format; a failure when it cannot be encoded.
-    WriteFailure (*encode)(const QImage& picture, QByteArray& bytes);
+    WriteFailure (*encode)(const Picture& picture, QByteArray& bytes);
 };
 
 // Every format a picture can be written in, in the order a user is offered them.
@@ -28,11 +42,15 @@ std::span<const PictureFormat> PictureFormats();
 // one of the extensions of PictureFormats().
 const PictureFormat* PictureFormatOf(std::string_view file);
 
-// The extensions of PictureFormats() as a reader is told them: ".png, .jpg, .jpeg or .bmp".
+// The extensions of PictureFormats() as a reader is told them: ".png, .jpg, .jpeg, .bmp, .svg
+// or .pdf".
 std::string PictureExtensionList();
 
 // Encodes `picture` in the format of the extension of `file` and writes it there as
 // WriteFileAtomically does. An unknown extension is a failure that names the known ones.
+WriteFailure WritePicture(const Picture& picture, const std::string& file);
+
+// A raster alone: the vector formats draw it scaled to its width.
 WriteFailure WritePicture(const QImage& picture, const std::string& file);
 
 }  // namespace rivo::diagram

@@ -103,7 +103,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Architecture)" = "$arch" ] || fail "Architecture is '$(field Architecture)'"
 [ "$(field Section)" = math ] || fail "Section is '$(field Section)'"
 field Maintainer | grep -Eq '^[^<>]+ <[^<>@ ]+@[^<>@ ]+>$' || fail "Maintainer is not 'name <address>'"
-needed=(libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libxcb1)
+needed=(libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libxcb1)
 for package in "${needed[@]}"; do
     field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -Fxq "$package" ||
         fail "Depends lacks $package"

@@ -7,6 +7,8 @@ RIVO_PACKAGES=(
     # build
     g++ cmake ninja-build pkg-config
     qt6-base-dev
+    # SVG output of the pictures
+    qt6-svg-dev
     # exact digits of the formatted numbers
     libgmp-dev
     # the window's display check talks to the X server before Qt starts
@@ -20,6 +22,8 @@ RIVO_PACKAGES=(
     fonts-dejavu-core fonts-liberation
     # end-to-end tests of the real window
     xvfb xauth xdotool x11-utils imagemagick
+    # the PDF pictures are rasterised to check what they show
+    poppler-utils
     # a comma locale for the decimal-separator test (compiled with localedef at test time)
     locales
     # packaging: icon rendering, the .deb's dependencies (dpkg-shlibdeps, file), validators

@@ -243,7 +243,7 @@ TEST_F(PictureMenu, SaveFailureIsShownAndAskedAgain) {
              ": cannot create a file in its folder: No such file or directory."},
         {typed("diagram.xyz"), typed("diagram.xyz"),
          "Cannot save the picture to " + typed("diagram.xyz") +
-             ": the name must end in .png, .jpg, .jpeg or .bmp."},
+             ": the name must end in .png, .jpg, .jpeg, .bmp, .svg or .pdf."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.typed.toStdString());
@@ -400,7 +400,8 @@ TEST_F(PictureMenu, AsksWithASaveDialog) {
     EXPECT_EQ(*mode, QFileDialog::AcceptSave);
     EXPECT_EQ(suffix, "png");
     EXPECT_EQ(filters, QStringList({"PNG pictures (*.png)", "JPEG pictures (*.jpg *.jpeg)",
-                                    "BMP pictures (*.bmp)"}));
+                                    "BMP pictures (*.bmp)", "SVG pictures (*.svg)",
+                                    "PDF pictures (*.pdf)"}));
     EXPECT_EQ(directory, QDir(folder).absolutePath());
     EXPECT_EQ(selected, QStringList({QDir(folder).absoluteFilePath("diagram-4.png")}));
 }

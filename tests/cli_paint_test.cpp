@@ -114,7 +114,7 @@ TEST_F(CliPaint, UsageErrorsExitWithStatusTwo) {
         std::vector<std::string> args;  // FILE stands for never.png, FILE.x for never.png.x
         std::string reason = "";        // a part of the reason
     };
-    const std::string formats = "FILE must end in .png, .jpg, .jpeg or .bmp";
+    const std::string formats = "FILE must end in .png, .jpg, .jpeg, .bmp, .svg or .pdf";
     const Case cases[] = {
         {"two circles", {"paint", "2", "1", "-o", "FILE"}},
         {"six circles", {"paint", "6", "1", "-o", "FILE"}},

@@ -1,6 +1,8 @@
 #include "tests/diagram_geometry.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <queue>
 
 #include "diagram/templates/template_layout.h"
@@ -13,6 +15,24 @@ std::string CirclesAt(diagram::DiagramSize size, int x, int y) {
         if (diagram::InsideCircle(circle.box, x, y)) names.push_back(circle.name);
     }
     return names;
+}
+
+bool FarFromOutlines(diagram::DiagramSize size, int x, int y) {
+    const auto& layout = diagram::LayoutOf(size);
+    for (const auto& circle : layout.circles) {
+        const diagram::PixelBox& b = circle.box;
+        const double rx = (b.right - b.left + 1) / 2.0;
+        const double ry = (b.bottom - b.top + 1) / 2.0;
+        const double dx = (x + 0.5 - (b.left + b.right + 1) / 2.0) / rx;
+        const double dy = (y + 0.5 - (b.top + b.bottom + 1) / 2.0) / ry;
+        // The distance from the ellipse, near enough for nearly round ones.
+        if (std::abs(std::hypot(dx, dy) - 1.0) * std::min(rx, ry) < 3.0) return false;
+    }
+    for (const auto& letter : layout.letters) {
+        const diagram::PixelBox& b = letter.box;
+        if (x >= b.left && x <= b.right && y >= b.top && y <= b.bottom) return false;
+    }
+    return true;
 }
 
 bool IsWhite(QRgb pixel) {

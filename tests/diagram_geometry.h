@@ -16,6 +16,11 @@ std::string CirclesAt(diagram::DiagramSize size, int x, int y);
 
 bool IsWhite(QRgb pixel);
 
+// Whether the middle of pixel (x, y) of the 400 x 400 frame lies at least 3 pixels from every
+// circle of the outline table (each box's outer edge taken as the circle) and outside every
+// letter's box: where a drawn picture must agree with the template painter's.
+bool FarFromOutlines(diagram::DiagramSize size, int x, int y);
+
 // How many pixels two pictures of one size differ in, by colour alone (not by format, alpha or
 // colour space); -1 for different sizes.
 int DifferentPixels(const QImage& a, const QImage& b);

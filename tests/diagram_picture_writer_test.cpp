@@ -92,8 +92,10 @@ TEST(PictureWriter, EachFormatDecodesBackToThePicture) {
         {"bmp", "BM", true},
     };
     std::set<std::string> known;
-    for (const auto& format : PictureFormats())
-        known.insert(format.extensions.begin(), format.extensions.end());
+    // The vector formats draw rather than encode this raster; their own test covers them.
+    for (const auto& format : PictureFormats()) {
+        if (!format.vector) known.insert(format.extensions.begin(), format.extensions.end());
+    }
     std::set<std::string> tested;
     for (const auto& row : rows)
         tested.insert(row.extension);

@@ -1,0 +1,35 @@
+#include "cli/picture_output.h"
+
+#include <QPainter>
+#include <iostream>
+
+#include "diagram/geometric_renderer.h"
+#include "diagram/picture_writer.h"
+
+namespace rivo::cli {
+
+int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::string_view regions,
+                        const QImage& painted, const std::string& file, expr::RunBudget& budget) {
+    const diagram::PictureFormat* format = diagram::PictureFormatOf(file);
+    const diagram::RenderOptions options{.hatch = args.hatch};
+    diagram::Picture picture;
+    picture.side = args.size ? PictureSide(*args.size) : painted.width();
+    picture.draw = [&](QPainter& painter, const QRectF& target) {
+        diagram::RenderDiagram(painter, target, size, regions, options);
+    };
+    // The raster, and about as much again for its encoding.
+    const auto side = static_cast<std::size_t>(picture.side);
+    const expr::ScopedCharge charge(budget, 2 * side * side * 4);
+    if (format != nullptr && !format->vector) {
+        picture.raster = args.size || args.hatch
+                             ? diagram::RenderDiagramImage(size, regions, picture.side, options)
+                             : painted;
+    }
+    if (const auto failure = diagram::WritePicture(picture, file)) {
+        std::cerr << "rivo-cli: cannot write the picture to " << file << ": " << *failure << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace rivo::cli

@@ -1,0 +1,22 @@
+// The picture file of paint and draw: which painter makes it, at which size, in which format.
+#pragma once
+
+#include <QImage>
+#include <string>
+#include <string_view>
+
+#include "cli/arguments.h"
+#include "diagram/diagram_size.h"
+#include "expr/budget.h"
+
+namespace rivo::cli {
+
+// Writes the picture of `regions` to `file` in the format its extension names. A raster format
+// without --size and --hatch gets `painted`, the template painter's picture; everything else
+// (any --size or --hatch, and the vector formats always) comes from the geometric renderer. The
+// raster is charged to `budget`. Returns the exit status; a failure to write is reported on
+// standard error.
+int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::string_view regions,
+                        const QImage& painted, const std::string& file, expr::RunBudget& budget);
+
+}  // namespace rivo::cli
