@@ -23,6 +23,10 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
             args.help = true;
         } else if (word == "--key") {
             args.key = true;
+        } else if (word == "--batch") {
+            args.batch = true;
+        } else if (word == "--hatch") {
+            args.hatch = true;
         } else if (word == "-o" || word == "--output") {
             args.output = value(word);
         } else if (word.rfind("--output=", 0) == 0) {

@@ -15,6 +15,8 @@ struct Arguments {
     std::optional<std::string> separator;
     std::optional<std::string> output;
     bool key = false;
+    bool batch = false;  // draw: one picture per line of standard input
+    bool hatch = false;  // sheet: shade with patterns
     bool help = false;
 };
 

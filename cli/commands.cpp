@@ -1,5 +1,8 @@
 #include "cli/commands.h"
 
+#include "cli/batch_command.h"
+#include "cli/sheet_command.h"
+
 #include <unistd.h>
 
 #include <QImage>
@@ -20,6 +23,13 @@
 #include "expr/tree.h"
 
 namespace rivo::cli {
+
+diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
+    if (operand.size() == 1) {
+        if (const auto size = diagram::DiagramSizeOf(operand[0] - '0')) return *size;
+    }
+    throw UsageError{"N must be 3, 4 or 5, not \"" + operand + "\""};
+}
 
 namespace {
 
@@ -44,13 +54,6 @@ int RunParse(const Arguments& args, std::ostream& out) {
     expr::ParseExpression(text, tree, root);
     WriteLines(budget, out, expr::FormatForest(tree, &budget));
     return 0;
-}
-
-diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
-    if (operand.size() == 1) {
-        if (const auto size = diagram::DiagramSizeOf(operand[0] - '0')) return *size;
-    }
-    throw UsageError{"N must be 3, 4 or 5, not \"" + operand + "\""};
 }
 
 // The -o FILE of paint and draw; its extension must name a picture format.
@@ -146,7 +149,8 @@ int RunRegions(const Arguments& args, std::ostream& out) {
 }
 
 // draw N EXPR -o FILE: the picture the window shows for that text and size.
-int RunDraw(const Arguments& args, std::ostream&) {
+int RunDraw(const Arguments& args, std::ostream& out) {
+    if (args.batch) return RunDrawBatch(args, out);
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     const std::string& file = OutputFile(args, "draw");
     expr::RunBudget budget;
@@ -166,7 +170,12 @@ constexpr Command kCommands[] = {
      "                             (--key: then one line per region: code, tab, its circles)",
      RunRegions},
     {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
-    {"draw", "N EXPR -o FILE", 2, "the picture the window would show", RunDraw},
+    {"draw", "N EXPR -o FILE", 2,
+     "the picture the window would show\n"
+     "                             (--batch: EXPR is -, one picture per line, FILE a pattern)",
+     RunDraw},
+    {"sheet", "N FILE -o OUT.pdf", 2, "a worksheet PDF of the expressions in FILE, one a line",
+     RunSheet},
 };
 
 }  // namespace

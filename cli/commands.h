@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/arguments.h"
+#include "diagram/diagram_size.h"
 
 namespace rivo::cli {
 
@@ -20,6 +21,9 @@ struct Command {
 };
 
 std::span<const Command> Commands();
+
+// The N operand: 3, 4 or 5; anything else is a UsageError.
+diagram::DiagramSize ReadDiagramSize(const std::string& operand);
 
 // Thrown when an operand's source cannot be read; what() names the source and the cause.
 class InputError : public std::runtime_error {

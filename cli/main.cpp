@@ -105,8 +105,15 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     if (command == nullptr) return UsageFailure("unknown command " + args.command);
     rivo::expr::SetDecimalSeparator(args.separator ? args.separator->front()
                                                    : rivo::expr::LocaleDecimalSeparator());
-    if (args.output && args.command != "paint" && args.command != "draw") {
-        return UsageFailure("-o goes with paint and draw, not " + args.command);
+    if (args.output && args.command != "paint" && args.command != "draw" &&
+        args.command != "sheet") {
+        return UsageFailure("-o goes with paint, draw and sheet, not " + args.command);
+    }
+    if (args.batch && args.command != "draw") {
+        return UsageFailure("--batch goes with draw, not " + args.command);
+    }
+    if (args.hatch && args.command != "sheet") {
+        return UsageFailure("--hatch goes with sheet, not " + args.command);
     }
     if (args.key && args.command != "regions") {
         return UsageFailure("--key goes with regions, not " + args.command);

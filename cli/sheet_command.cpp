@@ -1,0 +1,163 @@
+#include "cli/sheet_command.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cerrno>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/line_reader.h"
+#include "diagram/atomic_file.h"
+#include "diagram/draw.h"
+#include "diagram/worksheet.h"
+#include "expr/error.h"
+#include "expr/m_tree.h"
+#include "expr/text.h"
+#include "expr/tree.h"
+
+namespace rivo::cli {
+
+namespace {
+
+bool EndsWithPdf(const std::string& file) {
+    if (file.size() < 4) return false;
+    std::string tail = file.substr(file.size() - 4);
+    for (char& c : tail)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return tail == ".pdf";
+}
+
+// The input of the sheet: FILE opened for reading, or standard input for "-".
+class InputFile {
+  public:
+    explicit InputFile(const std::string& name) {
+        if (name == "-") return;
+        do {
+            fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        } while (fd_ < 0 && errno == EINTR);
+        if (fd_ < 0) {
+            throw InputError{"cannot read " + name + ": " +
+                             std::error_code(errno, std::generic_category()).message()};
+        }
+    }
+    ~InputFile() {
+        if (fd_ != STDIN_FILENO) ::close(fd_);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    int fd() const { return fd_; }
+
+  private:
+    int fd_ = STDIN_FILENO;
+};
+
+// A line's own size: "3", "4" or "5" and a tab before the expression.
+std::optional<diagram::DiagramSize> SizePrefix(const std::string& line) {
+    if (line.size() < 2 || line[1] != '\t') return std::nullopt;
+    return diagram::DiagramSizeOf(line[0] - '0');
+}
+
+void ReportLine(std::size_t line, const std::string& message) {
+    std::cerr << "rivo-cli: line " << line << ": " << expr::WithFullStop(message) << '\n';
+}
+
+// Qt's notes on its own set-up (such as a missing XDG_RUNTIME_DIR, which the offscreen platform
+// never uses) would pass for reports on the sheet; only its errors are shown.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::cerr << "rivo-cli: " << message.toStdString() << '\n';
+    }
+}
+
+// Fonts need a QGuiApplication; the offscreen platform needs no display.
+std::unique_ptr<QGuiApplication> FontApplication() {
+    qInstallMessageHandler(QuietQtMessages);
+    if (QGuiApplication::instance() != nullptr) return nullptr;
+    static int argc = 3;
+    static char name[] = "rivo-cli";
+    static char option[] = "-platform";
+    static char platform[] = "offscreen";
+    static char* argv[] = {name, option, platform, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+int RunSheet(const Arguments& args, std::ostream&) {
+    const diagram::DiagramSize defaultSize = ReadDiagramSize(args.operands[0]);
+    if (!args.output) throw UsageError{"sheet needs -o FILE"};
+    if (!EndsWithPdf(*args.output)) {
+        throw UsageError{"the sheet's FILE must end in .pdf, not \"" + *args.output + "\""};
+    }
+    const std::string& file = *args.output;
+    InputFile input(args.operands[1]);
+
+    LineReader lines(input.fd());
+    std::vector<diagram::SheetDiagram> diagrams;
+    std::string text;
+    bool tooLong = false;
+    int status = 0;
+    // The prefix of a size and its tab come before the expression's own limit.
+    while (lines.Next(text, tooLong, expr::kMaxExpressionBytes + 2)) {
+        const std::size_t number = lines.LineNumber();
+        if (IsSkippedLine(text)) continue;
+        const auto prefix = SizePrefix(text);
+        const std::string_view expression =
+            prefix ? std::string_view(text).substr(2) : std::string_view(text);
+        if (tooLong || expression.size() > expr::kMaxExpressionBytes) {
+            ReportLine(number, expr::kTooLargeMessage);
+            status = 1;
+            continue;
+        }
+        if (diagrams.size() == diagram::kMaxSheetDiagrams) {
+            std::cerr << "rivo-cli: line " << number << ": a sheet holds at most "
+                      << diagram::kMaxSheetDiagrams
+                      << " diagrams; this line and the rest of the input are left out\n";
+            status = 1;
+            break;
+        }
+        const diagram::DiagramSize size = prefix.value_or(defaultSize);
+        try {
+            // A tree and budget of its own per line: nothing a failed line leaves behind can
+            // reach the next.
+            expr::RunBudget budget;
+            expr::TreeContainer tree(budget);
+            std::vector<std::string> listing;
+            QImage picture;
+            const diagram::Drawing drawing =
+                diagram::DrawDiagram(size, expression, tree, listing, picture);
+            diagrams.push_back({size, drawing.regions, diagram::SheetCaption(expression)});
+        } catch (const expr::PipelineError& e) {
+            ReportLine(number, e.what());
+            status = 1;
+        } catch (const std::bad_alloc&) {
+            ReportLine(number, expr::kTooLargeMessage);
+            status = 1;
+        }
+    }
+    if (diagrams.empty()) {
+        std::cerr << "rivo-cli: no diagram for the sheet: the input holds no expression that "
+                     "draws; "
+                  << file << " is not written\n";
+        return 1;
+    }
+
+    const auto application = FontApplication();
+    const QByteArray pdf = diagram::WorksheetPdf(diagrams, args.hatch);
+    if (const auto failure = diagram::WriteFileAtomically(
+            file, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())))) {
+        std::cerr << "rivo-cli: cannot write the sheet to " << file << ": " << *failure << '\n';
+        return 1;
+    }
+    return status;
+}
+
+}  // namespace rivo::cli
