@@ -34,11 +34,20 @@ void PrintUsage(std::ostream& out) {
            "                             "
         << rivo::diagram::PictureExtensionList()
         << "\n"
+           "                             (with sheet: the PDF, OUT.pdf; with draw --batch: a\n"
+           "                             pattern with one %d, %Nd or %0Nd for the line's number)\n"
            "  --key                      with regions: one line per region and its circles\n"
+           "  --batch                    with draw: EXPR is -, one picture per line of standard\n"
+           "                             input; a failing line is reported and skipped\n"
+           "  --hatch                    with sheet: shade with patterns, not flat fills\n"
            "  --help                     this text\n"
            "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
            "(an expression may begin with \"-\"). An EXPR of \"-\" reads standard input, one\n"
            "trailing newline removed. An EXPR over 1 MiB is refused.\n"
+           "sheet and draw --batch read one expression a line (blank lines and lines starting\n"
+           "with # skipped; in sheet, \"3\", \"4\" or \"5\" and a tab first choose that line's\n"
+           "size); a failing line goes to standard error as \"rivo-cli: line N: message\", the\n"
+           "others are still drawn, and the exit status is 1.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2.\n";
 }
 
