@@ -82,16 +82,13 @@ std::string_view FolderOf(std::string_view file) {
 // picture, which on a disk take longer than all the rest of the work.
 class FolderSync {
   public:
-    // Whether the folders written so far could be synced before `file`'s is begun.
-    bool Before(const std::string& file) {
-        if (pending_.empty() || FolderOf(pending_) == FolderOf(file)) {
-            pending_ = file;
-            return true;
-        }
-        const bool synced = Now();
+    // After `file` was written: the folder written before it is synced when it is another one.
+    bool Wrote(const std::string& file) {
+        const bool synced = pending_.empty() || FolderOf(pending_) == FolderOf(file) || Now();
         pending_ = file;
         return synced;
     }
+    // Syncs the folder last written, if any; a failure is reported.
     bool Now() {
         if (pending_.empty()) return true;
         const auto failure = diagram::SyncFileSystemOf(pending_);
@@ -154,10 +151,11 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
             continue;
         }
         const std::string file = names.For(number);
-        if (!folders.Before(file)) status = 1;
         if (const auto failure = diagram::WritePicture(picture, file, diagram::Sync::kLater)) {
             std::cerr << "rivo-cli: line " << number << ": cannot write the picture to " << file
                       << ": " << *failure << '\n';
+            status = 1;
+        } else if (!folders.Wrote(file)) {
             status = 1;
         }
     }
