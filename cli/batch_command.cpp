@@ -4,17 +4,12 @@
 
 #include <QImage>
 #include <iostream>
-#include <new>
-#include <vector>
 
 #include "cli/commands.h"
 #include "cli/line_reader.h"
-#include "diagram/draw.h"
 #include "diagram/picture_writer.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
-#include "expr/text.h"
-#include "expr/tree.h"
 
 namespace rivo::cli {
 
@@ -66,11 +61,6 @@ std::string NumberedName::For(std::size_t number) const {
 }
 
 namespace {
-
-// The report of a line that drew nothing: "rivo-cli: line 4: Floating point division by zero."
-void ReportLine(std::size_t line, const std::string& message) {
-    std::cerr << "rivo-cli: line " << line << ": " << expr::WithFullStop(message) << '\n';
-}
 
 std::string_view FolderOf(std::string_view file) {
     const auto slash = file.rfind('/');
@@ -130,26 +120,13 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
             continue;
         }
         if (IsSkippedLine(text)) continue;
-        try {
-            // A tree and budget of its own per line: nothing a failed line leaves behind can
-            // reach the next.
-            expr::RunBudget budget;
-            expr::TreeContainer tree(budget);
-            std::vector<std::string> listing;
-            const diagram::Drawing drawing =
-                diagram::DrawDiagram(size, text, tree, listing, picture);
-            // HIDDEN-ZONE NOTE: the note on zones this diagram cannot show goes here, on
-            // standard error, with "line N: " in front; the truth set is drawing.zones.
-            static_cast<void>(drawing);
-        } catch (const expr::PipelineError& e) {
-            ReportLine(number, e.what());
-            status = 1;
-            continue;
-        } catch (const std::bad_alloc&) {
-            ReportLine(number, expr::kTooLargeMessage);
+        const auto drawing = DrawLine(size, text, number, picture);
+        if (!drawing) {
             status = 1;
             continue;
         }
+        // HIDDEN-ZONE NOTE: the note on zones this diagram cannot show goes here, on standard
+        // error, with "line N: " in front; the truth set is drawing->zones.
         const std::string file = names.For(number);
         if (const auto failure = diagram::WritePicture(picture, file, diagram::Sync::kLater)) {
             std::cerr << "rivo-cli: line " << number << ": cannot write the picture to " << file

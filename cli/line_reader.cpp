@@ -4,9 +4,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iostream>
+#include <new>
 #include <system_error>
+#include <vector>
 
 #include "cli/commands.h"
+#include "expr/error.h"
+#include "expr/text.h"
+#include "expr/tree.h"
 
 namespace rivo::cli {
 
@@ -72,6 +78,25 @@ bool LineReader::Next(std::string& text, bool& tooLong, std::size_t limit) {
 bool IsSkippedLine(const std::string& text) {
     if (!text.empty() && text.front() == '#') return true;
     return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+void ReportLine(std::size_t line, const std::string& message) {
+    std::cerr << "rivo-cli: line " << line << ": " << expr::WithFullStop(message) << '\n';
+}
+
+std::optional<diagram::Drawing> DrawLine(diagram::DiagramSize size, std::string_view text,
+                                         std::size_t line, QImage& picture) {
+    try {
+        expr::RunBudget budget;
+        expr::TreeContainer tree(budget);
+        std::vector<std::string> listing;
+        return diagram::DrawDiagram(size, text, tree, listing, picture);
+    } catch (const expr::PipelineError& e) {
+        ReportLine(line, e.what());
+    } catch (const std::bad_alloc&) {
+        ReportLine(line, expr::kTooLargeMessage);
+    }
+    return std::nullopt;
 }
 
 }  // namespace rivo::cli

@@ -2,8 +2,14 @@
 // any size, or an endless pipe, is read in flat memory.
 #pragma once
 
+#include <QImage>
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "diagram/diagram_size.h"
+#include "diagram/draw.h"
 
 namespace rivo::cli {
 
@@ -35,5 +41,15 @@ class LineReader {
 // A line of a worksheet or batch that asks for no diagram: blank (nothing but blanks) or a
 // comment, its first byte "#".
 bool IsSkippedLine(const std::string& text);
+
+// The report of a line that draws nothing, on standard error:
+// "rivo-cli: line 4: Floating point division by zero."
+void ReportLine(std::size_t line, const std::string& message);
+
+// The whole road for the expression of one line, on a tree and budget of its own, so that
+// nothing a failed line leaves behind reaches the next. A pipeline error (or memory running
+// out) is reported with the line's number and gives nothing.
+std::optional<diagram::Drawing> DrawLine(diagram::DiagramSize size, std::string_view text,
+                                         std::size_t line, QImage& picture);
 
 }  // namespace rivo::cli

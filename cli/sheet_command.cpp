@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <iostream>
 #include <memory>
-#include <new>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -16,12 +15,10 @@
 #include "cli/commands.h"
 #include "cli/line_reader.h"
 #include "diagram/atomic_file.h"
-#include "diagram/draw.h"
 #include "diagram/worksheet.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
 #include "expr/text.h"
-#include "expr/tree.h"
 
 namespace rivo::cli {
 
@@ -65,10 +62,6 @@ std::optional<diagram::DiagramSize> SizePrefix(const std::string& line) {
     return diagram::DiagramSizeOf(line[0] - '0');
 }
 
-void ReportLine(std::size_t line, const std::string& message) {
-    std::cerr << "rivo-cli: line " << line << ": " << expr::WithFullStop(message) << '\n';
-}
-
 // Qt's notes on its own set-up (such as a missing XDG_RUNTIME_DIR, which the offscreen platform
 // never uses) would pass for reports on the sheet; only its errors are shown.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -105,6 +98,7 @@ int RunSheet(const Arguments& args, std::ostream&) {
     std::string text;
     bool tooLong = false;
     int status = 0;
+    QImage picture;  // drawn and dropped: the sheet keeps the region sets only
     // The prefix of a size and its tab come before the expression's own limit.
     while (lines.Next(text, tooLong, expr::kMaxExpressionBytes + 2)) {
         const std::size_t number = lines.LineNumber();
@@ -125,21 +119,9 @@ int RunSheet(const Arguments& args, std::ostream&) {
             break;
         }
         const diagram::DiagramSize size = prefix.value_or(defaultSize);
-        try {
-            // A tree and budget of its own per line: nothing a failed line leaves behind can
-            // reach the next.
-            expr::RunBudget budget;
-            expr::TreeContainer tree(budget);
-            std::vector<std::string> listing;
-            QImage picture;
-            const diagram::Drawing drawing =
-                diagram::DrawDiagram(size, expression, tree, listing, picture);
-            diagrams.push_back({size, drawing.regions, diagram::SheetCaption(expression)});
-        } catch (const expr::PipelineError& e) {
-            ReportLine(number, e.what());
-            status = 1;
-        } catch (const std::bad_alloc&) {
-            ReportLine(number, expr::kTooLargeMessage);
+        if (const auto drawing = DrawLine(size, expression, number, picture)) {
+            diagrams.push_back({size, drawing->regions, diagram::SheetCaption(expression)});
+        } else {
             status = 1;
         }
     }
