@@ -38,10 +38,12 @@ class CliBatch : public ::testing::Test {
 
 // Every line's picture is the one `draw` makes of it alone; blank, comment, failing and
 // too long lines leave gaps in the numbering, and a failure does not touch the lines after it.
+// A line of exactly the limit before its CRLF is drawn.
 TEST_F(CliBatch, WritesOnePictureForEachLineThatDraws) {
     const std::string tooLong(rivo::expr::kMaxExpressionBytes + 1, 'a');
-    const std::vector<std::string> lines = {"a*b+b*c+a*c-a*b*c", "",        "1/0", tooLong,
-                                            "# a comment",       "a-(b+c)", "c"};
+    const std::string longest(rivo::expr::kMaxExpressionBytes, 'b');
+    const std::vector<std::string> lines = {"a*b+b*c+a*c-a*b*c", "",        "1/0",   tooLong,
+                                            "# a comment",       "a-(b+c)", longest, "c"};
     std::string input;
     for (const auto& line : lines)
         input += line + "\r\n";  // CRLF line ends read as plain ones
@@ -53,12 +55,12 @@ TEST_F(CliBatch, WritesOnePictureForEachLineThatDraws) {
     EXPECT_EQ(r.err,
               "rivo-cli: line 3: Floating point division by zero.\n"
               "rivo-cli: line 4: Expression is too large.\n");
-    const std::vector<std::string> expected = {"d-001.png", "d-006.png", "d-007.png"};
+    const std::vector<std::string> expected = {"d-001.png", "d-006.png", "d-007.png", "d-008.png"};
     ASSERT_EQ(Files(), expected);
-    for (const std::size_t line : {std::size_t{1}, std::size_t{6}, std::size_t{7}}) {
+    for (const std::size_t line : {1u, 6u, 7u, 8u}) {
         SCOPED_TRACE(line);
         const std::string single = File("single.png");
-        ASSERT_EQ(RunProcess(kCli, {"draw", "4", lines[line - 1], "-o", single}).status, 0);
+        ASSERT_EQ(RunProcess(kCli, {"draw", "4", "-", "-o", single}, lines[line - 1]).status, 0);
         const QImage batch(QString::fromStdString(
             File("d-" + std::string(line < 10 ? "00" : "0") + std::to_string(line) + ".png")));
         ASSERT_FALSE(batch.isNull());
