@@ -25,6 +25,10 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
             args.help = true;
         } else if (word == "--key") {
             args.key = true;
+        } else if (word == "--batch") {
+            args.batch = true;
+        } else if (word == "--hatch") {
+            args.hatch = true;
         } else if (word == "-o" || word == "--output") {
             args.output = value(word);
         } else if (word.rfind("--output=", 0) == 0) {
@@ -33,8 +37,6 @@ Arguments ParseArguments(const std::vector<std::string>& argv) {
             args.size = value(word);
         } else if (word.rfind("--size=", 0) == 0) {
             args.size = word.substr(7);
-        } else if (word == "--hatch") {
-            args.hatch = true;
         } else if (word == "--separator") {
             args.separator = value(word);
         } else if (word.rfind("--separator=", 0) == 0) {

@@ -20,8 +20,9 @@ struct Arguments {
     std::optional<std::string> separator;
     std::optional<std::string> output;
     std::optional<std::string> size;  // --size PX as given; PictureSide reads it
-    bool hatch = false;
+    bool hatch = false;               // patterns instead of flat colours
     bool key = false;
+    bool batch = false;  // draw: one picture per line of standard input
     bool help = false;
 };
 

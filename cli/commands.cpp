@@ -1,5 +1,8 @@
 #include "cli/commands.h"
 
+#include "cli/batch_command.h"
+#include "cli/sheet_command.h"
+
 #include <unistd.h>
 
 #include <QImage>
@@ -144,7 +147,8 @@ int RunRegions(const Arguments& args, std::ostream& out) {
 }
 
 // draw N EXPR -o FILE: the picture the window shows for that text and size.
-int RunDraw(const Arguments& args, std::ostream&) {
+int RunDraw(const Arguments& args, std::ostream& out) {
+    if (args.batch) return RunDrawBatch(args, out);
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     const std::string& file = OutputFile(args, "draw");
     expr::RunBudget budget;
@@ -167,7 +171,12 @@ constexpr Command kCommands[] = {
      "                             (--key: then one line per region: code, tab, its circles)",
      RunRegions},
     {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
-    {"draw", "N EXPR -o FILE", 2, "the picture the window would show", RunDraw},
+    {"draw", "N EXPR -o FILE", 2,
+     "the picture the window would show\n"
+     "                             (--batch: EXPR is -, one picture per line, FILE a pattern)",
+     RunDraw},
+    {"sheet", "N FILE -o OUT.pdf", 2, "a worksheet PDF of the expressions in FILE, one a line",
+     RunSheet},
     {"zones", "N EXPR", 2,
      "one line per combination of circles: circles, tab,\n"
      "                             region code or -, tab, in or out",

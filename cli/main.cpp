@@ -1,10 +1,12 @@
 // rivo-cli: the pipeline and the painter of K.O.B. Rivo without a window.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -36,21 +38,57 @@ void PrintUsage(std::ostream& out) {
            "                             "
         << rivo::diagram::PictureExtensionList()
         << "\n"
+           "                             (with sheet: the PDF, OUT.pdf; with draw --batch: a\n"
+           "                             pattern with one %d, %Nd or %0Nd for the line's number)\n"
            "  --size PX                  with paint and draw: a PX x PX picture drawn from the\n"
            "                             circles (16 to 4096; for .svg and .pdf the side in\n"
            "                             pixels or points; default 400, and without it .png,\n"
            "                             .jpg and .bmp are the template picture itself)\n"
-           "  --hatch                    with paint and draw: patterns instead of colours, for\n"
-           "                             black-and-white printing\n"
+           "  --hatch                    with paint, draw and sheet: patterns instead of\n"
+           "                             colours, for black-and-white printing\n"
            "  --key                      with regions: one line per region and its circles\n"
+           "  --batch                    with draw: EXPR is -, one picture per line of standard\n"
+           "                             input; a failing line is reported and skipped\n"
            "  --help                     this text\n"
            "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
            "(an expression may begin with \"-\"). An EXPR of \"-\" reads standard input, one\n"
            "trailing newline removed. An EXPR over 1 MiB is refused.\n"
+           "sheet and draw --batch read one expression a line (blank lines and lines starting\n"
+           "with # skipped; in sheet, \"3\", \"4\" or \"5\" and a tab first choose that line's\n"
+           "size); a failing line goes to standard error as \"rivo-cli: line N: message\", the\n"
+           "others are still drawn, and the exit status is 1.\n"
            "A zone is one combination of circles; regions and draw note on standard error\n"
            "the zones a set holds that the diagram cannot show.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
            "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
+}
+
+// An option given to a command that does not take it, as the reason of a usage error.
+std::optional<std::string> MisplacedOption(const rivo::cli::Arguments& args) {
+    struct Use {
+        std::string_view option;
+        bool given;
+        std::vector<std::string_view> commands;  // that take the option
+    };
+    const Use uses[] = {
+        {"-o", args.output.has_value(), {"paint", "draw", "sheet"}},
+        {"--batch", args.batch, {"draw"}},
+        {"--hatch", args.hatch, {"paint", "draw", "sheet"}},
+        {"--size", args.size.has_value(), {"paint", "draw"}},
+        {"--key", args.key, {"regions"}},
+    };
+    for (const Use& use : uses) {
+        if (!use.given || std::ranges::find(use.commands, args.command) != use.commands.end()) {
+            continue;
+        }
+        std::string reason = std::string(use.option) + " goes with ";
+        for (std::size_t i = 0; i < use.commands.size(); ++i) {
+            if (i > 0) reason += i + 1 == use.commands.size() ? " and " : ", ";
+            reason += use.commands[i];
+        }
+        return reason + ", not " + args.command;
+    }
+    return std::nullopt;
 }
 
 int UsageFailure(const std::string& reason) {
@@ -116,22 +154,13 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     if (command == nullptr) return UsageFailure("unknown command " + args.command);
     rivo::expr::SetDecimalSeparator(args.separator ? args.separator->front()
                                                    : rivo::expr::LocaleDecimalSeparator());
-    if (args.output && args.command != "paint" && args.command != "draw") {
-        return UsageFailure("-o goes with paint and draw, not " + args.command);
-    }
-    if ((args.size || args.hatch) && args.command != "paint" && args.command != "draw") {
-        return UsageFailure(std::string(args.size ? "--size" : "--hatch") +
-                            " goes with paint and draw, not " + args.command);
-    }
+    if (const auto misplaced = MisplacedOption(args)) return UsageFailure(*misplaced);
     if (args.size) {
         try {
             rivo::cli::PictureSide(*args.size);
         } catch (const rivo::cli::UsageError& e) {
             return UsageFailure(e.what());
         }
-    }
-    if (args.key && args.command != "regions") {
-        return UsageFailure("--key goes with regions, not " + args.command);
     }
     if (static_cast<int>(args.operands.size()) != command->operandCount) {
         return UsageFailure(args.command + " takes " + std::string(command->operands));

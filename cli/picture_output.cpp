@@ -9,7 +9,8 @@
 namespace rivo::cli {
 
 int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::string_view regions,
-                        const QImage& painted, const std::string& file, expr::RunBudget& budget) {
+                        const QImage& painted, const std::string& file, expr::RunBudget& budget,
+                        diagram::Sync sync, std::string_view prefix) {
     const diagram::PictureFormat* format = diagram::PictureFormatOf(file);
     const diagram::RenderOptions options{.hatch = args.hatch};
     diagram::Picture picture;
@@ -25,8 +26,9 @@ int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::s
                              ? diagram::RenderDiagramImage(size, regions, picture.side, options)
                              : painted;
     }
-    if (const auto failure = diagram::WritePicture(picture, file)) {
-        std::cerr << "rivo-cli: cannot write the picture to " << file << ": " << *failure << '\n';
+    if (const auto failure = diagram::WritePicture(picture, file, sync)) {
+        std::cerr << "rivo-cli: " << prefix << "cannot write the picture to " << file << ": "
+                  << *failure << '\n';
         return 1;
     }
     return 0;

@@ -130,7 +130,7 @@ void SyncFolder(const std::string& target) {
 
 }  // namespace
 
-WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes) {
+WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes, Sync sync) {
     IgnoreFileSizeSignal();
     std::string target;
     std::optional<mode_t> mode;
@@ -138,12 +138,23 @@ WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes
     NewFile temp(target);
     if (!temp.IsOpen()) return "cannot create a file in its folder: " + ErrorText(errno);
     if (mode && fchmod(temp.Descriptor(), *mode) != 0) return ErrorText(errno);
-    if (!temp.WriteAll(bytes) || fsync(temp.Descriptor()) != 0 || !temp.Close()) {
+    if (!temp.WriteAll(bytes) || (sync == Sync::kNow && fsync(temp.Descriptor()) != 0) ||
+        !temp.Close()) {
         return ErrorText(errno);
     }
     if (rename(temp.Path().c_str(), target.c_str()) != 0) return ErrorText(errno);
     temp.Keep();
-    SyncFolder(target);
+    if (sync == Sync::kNow) SyncFolder(target);
+    return std::nullopt;
+}
+
+WriteFailure SyncFileSystemOf(const std::string& file) {
+    const int fd = open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return ErrorText(errno);
+    const bool synced = syncfs(fd) == 0;
+    const int error = errno;
+    close(fd);
+    if (!synced) return ErrorText(error);
     return std::nullopt;
 }
 

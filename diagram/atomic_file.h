@@ -17,6 +17,13 @@ using WriteFailure = std::optional<std::string>;
 // A link to a regular file replaces the file it points to, and the link stays; anything else
 // that exists and is not a regular file (a folder, a device, a pipe) is refused untouched.
 // A file-size limit makes the write fail instead of ending the process (SIGXFSZ is ignored).
-WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes);
+// With Sync::kLater the file is still replaced whole, but neither it nor its folder is synced:
+// for many files in a row, which the caller then makes durable at once with SyncFileSystemOf.
+enum class Sync { kNow, kLater };
+WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes,
+                                 Sync sync = Sync::kNow);
+
+// Writes to disk whatever the file system holding `file` still keeps in memory (syncfs).
+WriteFailure SyncFileSystemOf(const std::string& file);
 
 }  // namespace rivo::diagram

@@ -32,8 +32,44 @@ WriteFailure EncodeWithQt(const QImage& picture, QByteArray& bytes, const char* 
            writer.errorString().toStdString();
 }
 
+// The picture with a palette, when it has at most 256 colours, all opaque; else a null picture.
+// Made in one pass: the colours of a diagram (the template's greys and the fills) come in long
+// runs, so a pixel is mostly the colour of the one before it.
+QImage WithPalette(const QImage& picture) {
+    if (picture.format() != QImage::Format_RGB32 || picture.isNull()) return {};
+    QImage indexed(picture.size(), QImage::Format_Indexed8);
+    QList<QRgb> palette;
+    QRgb last = ~picture.pixel(0, 0);
+    uchar lastIndex = 0;
+    const auto width = static_cast<std::size_t>(picture.width());
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        uchar* out = indexed.scanLine(y);
+        for (std::size_t x = 0; x < width; ++x) {
+            if (line[x] != last) {
+                last = line[x];
+                const auto found = std::find(palette.cbegin(), palette.cend(), last);
+                const qsizetype index = found - palette.cbegin();
+                if (index == palette.size()) {
+                    if (index == 256) return {};
+                    palette.push_back(last);
+                }
+                lastIndex = static_cast<uchar>(index);
+            }
+            out[x] = lastIndex;
+        }
+    }
+    indexed.setColorTable(palette);
+    return indexed;
+}
+
+// A diagram's PNG with a palette is exact, a third of the bytes and several times faster to
+// encode; any other picture is written as it is. PNG is lossless at any quality: Qt's 80 asks
+// zlib for its fastest level, which on a diagram's long runs of one colour costs half a
+// kilobyte of the file and saves more than half of the encoding time.
 WriteFailure EncodePng(const Picture& picture, QByteArray& bytes) {
-    return EncodeWithQt(picture.raster, bytes, "PNG", -1);
+    const QImage indexed = WithPalette(picture.raster);
+    return EncodeWithQt(indexed.isNull() ? picture.raster : indexed, bytes, "PNG", 80);
 }
 
 // Near the top of the scale: the flat fills and thin outlines of a diagram show the artefacts
@@ -150,17 +186,17 @@ std::string PictureExtensionList() {
     return list;
 }
 
-WriteFailure WritePicture(const Picture& picture, const std::string& file) {
+WriteFailure WritePicture(const Picture& picture, const std::string& file, Sync sync) {
     const PictureFormat* format = PictureFormatOf(file);
     if (format == nullptr) return "the name must end in " + PictureExtensionList();
     QByteArray bytes;
     if (auto failure = format->encode(picture, bytes)) return failure;
     return WriteFileAtomically(
-        file, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        file, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), sync);
 }
 
-WriteFailure WritePicture(const QImage& picture, const std::string& file) {
-    return WritePicture(Picture{picture, {}, picture.width()}, file);
+WriteFailure WritePicture(const QImage& picture, const std::string& file, Sync sync) {
+    return WritePicture(Picture{picture, {}, picture.width()}, file, sync);
 }
 
 }  // namespace rivo::diagram

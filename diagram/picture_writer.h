@@ -48,9 +48,9 @@ std::string PictureExtensionList();
 
 // Encodes `picture` in the format of the extension of `file` and writes it there as
 // WriteFileAtomically does. An unknown extension is a failure that names the known ones.
-WriteFailure WritePicture(const Picture& picture, const std::string& file);
+WriteFailure WritePicture(const Picture& picture, const std::string& file, Sync sync = Sync::kNow);
 
 // A raster alone: the vector formats draw it scaled to its width.
-WriteFailure WritePicture(const QImage& picture, const std::string& file);
+WriteFailure WritePicture(const QImage& picture, const std::string& file, Sync sync = Sync::kNow);
 
 }  // namespace rivo::diagram

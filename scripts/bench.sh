@@ -37,6 +37,14 @@ for shape in $("$bench/road_bench" --benchmark_list_tests | cut -d/ -f2); do
     run "road-$shape" "$bench/road_bench" --benchmark_filter="^Road/$shape/"
 done
 run diff_blowup "$bench/diff_blowup_bench" --benchmark_repetitions=3
+run batch "$bench/batch_bench" --benchmark_min_time="$min_time" --benchmark_repetitions="$reps"
+# The yardstick of the batch: matplotlib-venn, from the system's Python. Only the full run
+# installs it and takes the minute it needs.
+if [ -z "$quick" ]; then
+    source scripts/setup.sh
+    rivo_setup_bench
+    /usr/bin/python3 bench/venn_bench.py "$out/venn.json"
+fi
 # The real window (offscreen): one fresh process per session, as for the road; the short run
 # takes the shapes that need the most memory. The QLineEdit reference and the long session
 # only in the full run.

@@ -24,6 +24,8 @@ TIME_LIMIT_MS = 2000.0
 DRAW_RATIO = 1.5
 PIPELINE_MS = 5.0
 KEY_LIMIT_MS = 100.0
+BATCH_RATE = 500.0  # pictures a second, rivo-cli draw --batch
+VENN_RATIO = 50.0  # times the pictures a second of matplotlib-venn
 GROWTH_LIMIT = 64**1.15
 SLOWDOWN = 5.0  # quick run: a time or ratio fails at this many times its target
 GROWTH_BREAK = 64**1.75  # quick run: a growth fails past this
@@ -113,6 +115,20 @@ def main(out_dir, quick):
     for name in blowup:
         check_road(f"{name} (budget error)", fastest_ms(blowup, name),
                    counter(blowup, name, "peak_rss_MiB"))
+
+    batch = load(out / "batch.json")
+    rate = max(r["items_per_second"] for r in need(batch, "BatchDraw/real_time"))
+    check("draw --batch, 3 circles, 400x400 PNG files on disk", f"{rate:.0f}/s",
+          f">= {BATCH_RATE:.0f}/s", rate >= BATCH_RATE, rate > BATCH_RATE / SLOWDOWN)
+    venn_file = out / "venn.json"
+    if venn_file.exists():
+        venn = json.loads(venn_file.read_text())["pictures_per_second"]
+        ratio = rate / venn
+        check("draw --batch against matplotlib-venn, same shadings",
+              f"{rate:.0f}/{venn:.1f}/s ~ {ratio:.0f}x", f">= {VENN_RATIO:.0f}x",
+              ratio >= VENN_RATIO, ratio > VENN_RATIO / SLOWDOWN)
+    elif not quick:
+        sys.exit("the matplotlib-venn comparison (venn.json) did not run")
 
     window = {}
     for path in sorted(out.glob("window-*.json")):

@@ -28,11 +28,20 @@ RIVO_PACKAGES=(
     locales
     # packaging: icon rendering, the .deb's dependencies (dpkg-shlibdeps, file), validators
     librsvg2-bin dpkg-dev file desktop-file-utils appstream mandoc groff-base
+    # the worksheet tests read the PDF back (pdftoppm, pdftotext)
+    poppler-utils
 )
 
+# Only the full benchmark run (scripts/bench.sh without --quick) needs these: the batch
+# renderer's comparison with matplotlib-venn. The test command never installs them.
+RIVO_BENCH_PACKAGES=(
+    python3-matplotlib-venn
+)
+
+# The packages named as arguments that are not installed.
 rivo_missing_packages() {
     local pkg
-    for pkg in "${RIVO_PACKAGES[@]}"; do
+    for pkg in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
             echo "$pkg"
         fi
@@ -40,8 +49,16 @@ rivo_missing_packages() {
 }
 
 rivo_setup() {
+    rivo_install "${RIVO_PACKAGES[@]}"
+}
+
+rivo_setup_bench() {
+    rivo_install "${RIVO_BENCH_PACKAGES[@]}"
+}
+
+rivo_install() {
     local missing
-    mapfile -t missing < <(rivo_missing_packages)
+    mapfile -t missing < <(rivo_missing_packages "$@")
     if [ "${#missing[@]}" -eq 0 ]; then
         return 0
     fi

@@ -44,6 +44,9 @@ std::string ShownText(const std::string& line) {
         } else if (c == '\\' && i + 1 < line.size() && line[i + 1] == '-') {
             shown += '-';
             ++i;
+        } else if (c == '\\' && i + 1 < line.size() && line[i + 1] == 'e') {
+            shown += '\\';
+            ++i;
         } else if (c == '\\' && i + 2 < line.size() && line[i + 1] == 'f') {
             i += 2;
         } else if (c == '\\' && i + 3 < line.size() && line[i + 1] == '(') {
@@ -58,7 +61,8 @@ std::string ShownText(const std::string& line) {
 }
 
 struct Example {
-    std::string command;  // the shell line after "$ "
+    std::string command;  // the shell line after "$ ", without a leading "printf '...' | "
+    std::string input;    // what that printf writes to standard input
     std::string out;      // the lines shown under it, each with its newline
     std::string err;      // the shown lines that begin with "note: ", which go to standard error
 };
@@ -67,6 +71,24 @@ struct Manual {
     std::map<std::string, std::vector<std::string>> tags;  // the .TP headings, by section
     std::vector<Example> examples;                         // the "$ " lines in .EX blocks
 };
+
+// A shell line, with "printf 'TEXT' | " in front taken as TEXT on standard input (its \n and
+// \t as printf reads them).
+Example ExampleOf(const std::string& line) {
+    const std::string printf = "printf '";
+    const std::string pipe = "' | ";
+    const std::size_t end = line.find(pipe);
+    if (line.rfind(printf, 0) != 0 || end == std::string::npos) return {line, "", "", ""};
+    std::string input;
+    for (std::size_t i = printf.size(); i < end; ++i) {
+        if (line[i] == '\\' && i + 1 < end && (line[i + 1] == 'n' || line[i + 1] == 't')) {
+            input += line[++i] == 'n' ? '\n' : '\t';
+        } else {
+            input += line[i];
+        }
+    }
+    return {line.substr(end + pipe.size()), input, "", ""};
+}
 
 Manual ReadManual() {
     std::ifstream in(kManual);
@@ -91,7 +113,7 @@ Manual ReadManual() {
         } else if (inExample && section == "EXAMPLES") {
             const std::string shown = ShownText(line);
             if (shown.rfind("$ ", 0) == 0) {
-                manual.examples.push_back({shown.substr(2), "", ""});
+                manual.examples.push_back(ExampleOf(shown.substr(2)));
             } else if (!manual.examples.empty()) {
                 auto& example = manual.examples.back();
                 (shown.rfind("note: ", 0) == 0 ? example.err : example.out) += shown + '\n';
@@ -221,7 +243,7 @@ TEST(CliManual, ExamplesPrintWhatThePageShows) {
         // Pictures go to the scratch directory, not to the working directory of the test.
         const auto o = std::find(words.begin(), words.end(), "-o");
         if (o != words.end() && o + 1 != words.end()) *(o + 1) = (dir.path() / *(o + 1)).string();
-        const auto r = RunProcess(kCli, words);
+        const auto r = RunProcess(kCli, words, example.input);
         // equal answers "different" with its own status.
         EXPECT_EQ(r.status, example.out.rfind("different\n", 0) == 0 ? 3 : 0) << r.err;
         EXPECT_EQ(r.out, example.out);
@@ -229,12 +251,12 @@ TEST(CliManual, ExamplesPrintWhatThePageShows) {
     }
 }
 
-// The README's examples are run by being the page's: each "rivo-cli" line of its sh blocks,
-// without its trailing comment, is one of the page's example commands.
+// The README's examples are run by being the page's: each "rivo-cli" or "printf" line of its
+// sh blocks, without its trailing comment, is one of the page's examples.
 TEST(CliManual, ReadmeExamplesAreExamplesOfThePage) {
-    std::set<std::string> commands;
+    std::set<std::pair<std::string, std::string>> examples;
     for (const auto& example : ReadManual().examples)
-        commands.insert(example.command);
+        examples.insert({example.command, example.input});
     std::ifstream in(kReadme);
     ASSERT_TRUE(in) << kReadme;
     std::string line;
@@ -243,10 +265,11 @@ TEST(CliManual, ReadmeExamplesAreExamplesOfThePage) {
     while (std::getline(in, line)) {
         if (line.rfind("```", 0) == 0) {
             inBlock = line == "```sh";
-        } else if (inBlock && line.rfind("rivo-cli ", 0) == 0) {
-            std::string command = line.substr(0, line.find(" #"));
-            command.erase(command.find_last_not_of(' ') + 1);
-            EXPECT_EQ(commands.count(command), 1u) << command;
+        } else if (inBlock && (line.rfind("rivo-cli ", 0) == 0 || line.rfind("printf ", 0) == 0)) {
+            line = line.substr(0, line.find("  #"));
+            line.erase(line.find_last_not_of(' ') + 1);
+            const Example example = ExampleOf(line);
+            EXPECT_EQ(examples.count({example.command, example.input}), 1u) << line;
             ++checked;
         }
     }

@@ -173,7 +173,7 @@ TEST_F(CliPictureFormats, SizeOutOfBoundsIsAUsageError) {
     }
     const auto r = RunProcess(kCli, {"regions", "3", "a", "--hatch"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("--hatch goes with paint and draw"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--hatch goes with paint, draw and sheet"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+#include "cli/batch_command.h"
+
+#include <unistd.h>
+
+#include <QImage>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/line_reader.h"
+#include "cli/picture_output.h"
+#include "cli/zone_commands.h"
+#include "diagram/picture_writer.h"
+#include "expr/error.h"
+#include "expr/m_tree.h"
+
+namespace rivo::cli {
+
+NumberedName::NumberedName(std::string_view pattern) {
+    const auto invalid = [&](const std::string& why) {
+        return UsageError{"the -o pattern of --batch " + why + ": \"" + std::string(pattern) +
+                          "\""};
+    };
+    bool converted = false;
+    std::string* text = &before_;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%') {
+            *text += pattern[i];
+            continue;
+        }
+        ++i;
+        if (i < pattern.size() && pattern[i] == '%') {
+            *text += '%';
+            continue;
+        }
+        if (i < pattern.size() && pattern[i] == '0') {
+            zeros_ = true;
+            ++i;
+        }
+        int width = 0;
+        for (; i < pattern.size() && pattern[i] >= '0' && pattern[i] <= '9'; ++i) {
+            width = width * 10 + (pattern[i] - '0');
+            if (width > kMaxNumberWidth) {
+                throw invalid("allows a width of at most " + std::to_string(kMaxNumberWidth));
+            }
+        }
+        if (i >= pattern.size() || pattern[i] != 'd') {
+            throw invalid("knows only %d, %Nd, %0Nd and %%");
+        }
+        if (converted) throw invalid("must hold only one number (%d)");
+        converted = true;
+        width_ = width;
+        text = &after_;
+    }
+    if (!converted) throw invalid("needs one number (%d, %03d, ...)");
+}
+
+std::string NumberedName::For(std::size_t number) const {
+    std::string digits = std::to_string(number);
+    if (digits.size() < static_cast<std::size_t>(width_)) {
+        digits.insert(0, static_cast<std::size_t>(width_) - digits.size(), zeros_ ? '0' : ' ');
+    }
+    return before_ + digits + after_;
+}
+
+namespace {
+
+std::string_view FolderOf(std::string_view file) {
+    const auto slash = file.rfind('/');
+    return slash == std::string_view::npos ? std::string_view(".") : file.substr(0, slash + 1);
+}
+
+// The pictures of a batch are each written whole (a new file renamed into place) but synced
+// together: one sync of the file system per folder written in a row, instead of two for every
+// picture, which on a disk take longer than all the rest of the work.
+class FolderSync {
+  public:
+    // After `file` was written: the folder written before it is synced when it is another one.
+    bool Wrote(const std::string& file) {
+        const bool synced = pending_.empty() || FolderOf(pending_) == FolderOf(file) || Now();
+        pending_ = file;
+        return synced;
+    }
+    // Syncs the folder last written, if any; a failure is reported.
+    bool Now() {
+        if (pending_.empty()) return true;
+        const auto failure = diagram::SyncFileSystemOf(pending_);
+        if (failure) {
+            std::cerr << "rivo-cli: cannot sync the pictures in " << FolderOf(pending_) << ": "
+                      << *failure << '\n';
+        }
+        pending_.clear();
+        return !failure;
+    }
+
+  private:
+    std::string pending_;  // the last picture written and not yet synced
+};
+
+}  // namespace
+
+int RunDrawBatch(const Arguments& args, std::ostream&) {
+    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    if (args.operands[1] != "-") throw UsageError{"draw --batch reads standard input: EXPR is -"};
+    if (!args.output) throw UsageError{"draw --batch needs -o PATTERN"};
+    const NumberedName names(*args.output);
+    if (!diagram::PictureFormatOf(names.For(1))) {
+        throw UsageError{"PATTERN must end in " + diagram::PictureExtensionList() + ", not \"" +
+                         *args.output + "\""};
+    }
+
+    LineReader lines(STDIN_FILENO);
+    std::string text;
+    bool tooLong = false;
+    int status = 0;
+    QImage picture;
+    FolderSync folders;
+    while (lines.Next(text, tooLong, expr::kMaxExpressionBytes)) {
+        const std::size_t number = lines.LineNumber();
+        if (tooLong) {
+            ReportLine(number, expr::kTooLargeMessage);
+            status = 1;
+            continue;
+        }
+        if (IsSkippedLine(text)) continue;
+        const auto drawing = DrawLine(size, text, number, picture);
+        if (!drawing) {
+            status = 1;
+            continue;
+        }
+        const std::string prefix = "line " + std::to_string(number) + ": ";
+        const std::string file = names.For(number);
+        expr::RunBudget budget;
+        if (WriteDiagramPicture(args, size, drawing->regions, picture, file, budget,
+                                diagram::Sync::kLater, prefix) != 0) {
+            status = 1;
+        } else {
+            WriteHiddenZoneNote(std::cerr, size, drawing->zones, prefix);
+            if (!folders.Wrote(file)) status = 1;
+        }
+    }
+    if (!folders.Now()) status = 1;
+    return status;
+}
+
+}  // namespace rivo::cli

@@ -1,0 +1,125 @@
+#include "cli/sheet_command.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <cerrno>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/line_reader.h"
+#include "diagram/atomic_file.h"
+#include "diagram/geometric_renderer.h"
+#include "diagram/worksheet.h"
+#include "expr/error.h"
+#include "expr/m_tree.h"
+#include "expr/text.h"
+
+namespace rivo::cli {
+
+namespace {
+
+bool EndsWithPdf(const std::string& file) {
+    if (file.size() < 4) return false;
+    std::string tail = file.substr(file.size() - 4);
+    for (char& c : tail)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return tail == ".pdf";
+}
+
+// The input of the sheet: FILE opened for reading, or standard input for "-".
+class InputFile {
+  public:
+    explicit InputFile(const std::string& name) {
+        if (name == "-") return;
+        do {
+            fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        } while (fd_ < 0 && errno == EINTR);
+        if (fd_ < 0) {
+            throw InputError{"cannot read " + name + ": " +
+                             std::error_code(errno, std::generic_category()).message()};
+        }
+    }
+    ~InputFile() {
+        if (fd_ != STDIN_FILENO) ::close(fd_);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    int fd() const { return fd_; }
+
+  private:
+    int fd_ = STDIN_FILENO;
+};
+
+// A line's own size: "3", "4" or "5" and a tab before the expression.
+std::optional<diagram::DiagramSize> SizePrefix(const std::string& line) {
+    if (line.size() < 2 || line[1] != '\t') return std::nullopt;
+    return diagram::DiagramSizeOf(line[0] - '0');
+}
+
+}  // namespace
+
+int RunSheet(const Arguments& args, std::ostream&) {
+    const diagram::DiagramSize defaultSize = ReadDiagramSize(args.operands[0]);
+    if (!args.output) throw UsageError{"sheet needs -o FILE"};
+    if (!EndsWithPdf(*args.output)) {
+        throw UsageError{"the sheet's FILE must end in .pdf, not \"" + *args.output + "\""};
+    }
+    const std::string& file = *args.output;
+    InputFile input(args.operands[1]);
+
+    LineReader lines(input.fd());
+    std::vector<diagram::SheetDiagram> diagrams;
+    std::string text;
+    bool tooLong = false;
+    int status = 0;
+    QImage picture;  // drawn and dropped: the sheet keeps the region sets only
+    // The prefix of a size and its tab come before the expression's own limit.
+    while (lines.Next(text, tooLong, expr::kMaxExpressionBytes + 2)) {
+        const std::size_t number = lines.LineNumber();
+        if (IsSkippedLine(text)) continue;
+        const auto prefix = SizePrefix(text);
+        const std::string_view expression =
+            prefix ? std::string_view(text).substr(2) : std::string_view(text);
+        if (tooLong || expression.size() > expr::kMaxExpressionBytes) {
+            ReportLine(number, expr::kTooLargeMessage);
+            status = 1;
+            continue;
+        }
+        if (diagrams.size() == diagram::kMaxSheetDiagrams) {
+            std::cerr << "rivo-cli: line " << number << ": a sheet holds at most "
+                      << diagram::kMaxSheetDiagrams
+                      << " diagrams; this line and the rest of the input are left out\n";
+            status = 1;
+            break;
+        }
+        const diagram::DiagramSize size = prefix.value_or(defaultSize);
+        if (const auto drawing = DrawLine(size, expression, number, picture)) {
+            diagrams.push_back({size, drawing->regions, diagram::SheetCaption(expression)});
+        } else {
+            status = 1;
+        }
+    }
+    if (diagrams.empty()) {
+        std::cerr << "rivo-cli: no diagram for the sheet: the input holds no expression that "
+                     "draws; "
+                  << file << " is not written\n";
+        return 1;
+    }
+
+    diagram::EnsureFontDatabase();
+    const QByteArray pdf = diagram::WorksheetPdf(diagrams, args.hatch);
+    if (const auto failure = diagram::WriteFileAtomically(
+            file, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())))) {
+        std::cerr << "rivo-cli: cannot write the sheet to " << file << ": " << *failure << '\n';
+        return 1;
+    }
+    return status;
+}
+
+}  // namespace rivo::cli
