@@ -9,6 +9,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/steps_command.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/diagram_size.h"
 #include "diagram/draw.h"
@@ -20,8 +21,6 @@
 #include "expr/tree.h"
 
 namespace rivo::cli {
-
-namespace {
 
 // Writes the lines, each with its newline, once the run's budget has paid for them: main
 // collects standard output in a string stream and copies it out when the run has succeeded, so
@@ -35,6 +34,8 @@ void WriteLines(expr::RunBudget& budget, std::ostream& out, std::span<const std:
         out << line << '\n';
 }
 
+namespace {
+
 // parse EXPR: the forest exactly as the parser left it, before any pass.
 int RunParse(const Arguments& args, std::ostream& out) {
     const std::string text = ReadExpression(args.operands[0]);
@@ -45,6 +46,8 @@ int RunParse(const Arguments& args, std::ostream& out) {
     WriteLines(budget, out, expr::FormatForest(tree, &budget));
     return 0;
 }
+
+}  // namespace
 
 diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
     if (operand.size() == 1) {
@@ -71,6 +74,8 @@ int WritePicture(const QImage& picture, const std::string& file) {
     }
     return 0;
 }
+
+namespace {
 
 // The region set of a paint operand: every byte a code of the size's diagram, in any order and
 // repeated at will. A byte that is no code would paint nothing, which is the bare template
@@ -167,6 +172,10 @@ constexpr Command kCommands[] = {
      RunRegions},
     {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
     {"draw", "N EXPR -o FILE", 2, "the picture the window would show", RunDraw},
+    {"steps", "N EXPR [-o PREFIX]", 2,
+     "one line per operator step: number, tab, sub-expression,\n"
+     "                             tab, region set (-o: PREFIX-1.png, ... after each step)",
+     RunSteps},
 };
 
 }  // namespace

@@ -34,6 +34,7 @@ void PrintUsage(std::ostream& out) {
            "                             "
         << rivo::diagram::PictureExtensionList()
         << "\n"
+           "  -o PREFIX                  with steps: the picture after step K in PREFIX-K.png\n"
            "  --key                      with regions: one line per region and its circles\n"
            "  --help                     this text\n"
            "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
@@ -105,8 +106,9 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     if (command == nullptr) return UsageFailure("unknown command " + args.command);
     rivo::expr::SetDecimalSeparator(args.separator ? args.separator->front()
                                                    : rivo::expr::LocaleDecimalSeparator());
-    if (args.output && args.command != "paint" && args.command != "draw") {
-        return UsageFailure("-o goes with paint and draw, not " + args.command);
+    if (args.output && args.command != "paint" && args.command != "draw" &&
+        args.command != "steps") {
+        return UsageFailure("-o goes with paint, draw and steps, not " + args.command);
     }
     if (args.key && args.command != "regions") {
         return UsageFailure("--key goes with regions, not " + args.command);

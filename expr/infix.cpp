@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -82,8 +83,10 @@ struct Piece {
 
 // Emits the text in order, keeping the pieces still to come on an explicit stack charged to the
 // budget: a tree as deep as its input is written without recursion.
+// The walk ends early, returning false, once emit returns false. Each node written is a work
+// step of the run: the steps of a long chain write its text over and over.
 template <typename Emit>
-void WalkInfix(const TreeContainer& tree, NodeId root, RunBudget& budget, Emit&& emit) {
+bool WalkInfix(const TreeContainer& tree, NodeId root, RunBudget& budget, Emit&& emit) {
     ScopedCharge charge(budget);
     std::vector<Piece> stack;
     auto push = [&](const Piece& piece) {
@@ -96,12 +99,13 @@ void WalkInfix(const TreeContainer& tree, NodeId root, RunBudget& budget, Emit&&
         const Piece piece = stack.back();
         stack.pop_back();
         if (piece.node == kNoNode) {
-            emit(piece.text);
+            if (!emit(piece.text)) return false;
             continue;
         }
         const NodeId node = piece.node;
+        budget.ChargeWork(1);
         if (piece.parenthesized) {
-            emit("(");
+            if (!emit("(")) return false;
             pushText(")");
             push({node, false, {}});
             continue;
@@ -149,31 +153,37 @@ void WalkInfix(const TreeContainer& tree, NodeId root, RunBudget& budget, Emit&&
                 push({child, false, {}});
                 if (child != tree.FirstChild(node)) pushText(";");
             }
-            emit(std::string_view(label).substr(0, label.size() - 3));
-            emit(bracket == '(' ? "(" : "[");
+            if (!emit(std::string_view(label).substr(0, label.size() - 3)) ||
+                !emit(bracket == '(' ? "(" : "[")) {
+                return false;
+            }
             continue;
         }
-        emit(label);
+        if (!emit(label)) return false;
     }
+    return true;
 }
 
 }  // namespace
 
-std::size_t InfixLength(const TreeContainer& tree, NodeId node, RunBudget& budget) {
-    std::size_t length = 0;
-    WalkInfix(tree, node, budget, [&](std::string_view text) { length += text.size(); });
-    return length;
-}
-
-void AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std::string& out) {
-    WalkInfix(tree, node, budget, [&](std::string_view text) { out += text; });
+bool AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std::string& out,
+                 std::size_t limit) {
+    const std::size_t end = out.size() > SIZE_MAX - limit ? SIZE_MAX : out.size() + limit;
+    return WalkInfix(tree, node, budget, [&](std::string_view text) {
+        text = text.substr(0, end - out.size());
+        if (out.capacity() - out.size() < text.size()) {
+            // The string grows as a vector does, each new block charged before it is taken.
+            const std::size_t capacity = std::max(2 * out.capacity(), out.size() + text.size());
+            budget.ChargeMemory(StringHeapBytes(capacity));
+            out.reserve(capacity);
+        }
+        out += text;
+        return out.size() < end;
+    });
 }
 
 std::string WriteInfix(const TreeContainer& tree, NodeId node, RunBudget& budget) {
-    const std::size_t length = InfixLength(tree, node, budget);
-    budget.ChargeMemory(StringHeapBytes(length));
     std::string out;
-    out.reserve(length);
     AppendInfix(tree, node, budget, out);
     return out;
 }

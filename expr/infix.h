@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "expr/budget.h"
@@ -13,14 +14,15 @@
 
 namespace rivo::expr {
 
-// The length of the text WriteInfix makes; the walk's stack is charged to `budget`.
-std::size_t InfixLength(const TreeContainer& tree, NodeId node, RunBudget& budget);
+// Appends the text to `out`, or its first `limit` bytes when it is longer (a UTF-8 character
+// of a label may be cut); true when the whole text fit. Whatever `out` grows by is charged to
+// `budget` before it is allocated and stays charged until the run ends, and each node written
+// is a work step: the texts of every sub-expression of a long chain add up to the square of
+// its length, and the run ends with "Expression is too large" instead.
+bool AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std::string& out,
+                 std::size_t limit = SIZE_MAX);
 
-// Appends the text to `out`; reserve InfixLength first to allocate once.
-void AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std::string& out);
-
-// The text on its own. The string is charged to `budget` before it is allocated and stays
-// charged until the run ends: a chain's text is as long as the input.
+// The whole text on its own.
 std::string WriteInfix(const TreeContainer& tree, NodeId node, RunBudget& budget);
 
 }  // namespace rivo::expr
