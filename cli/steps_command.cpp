@@ -19,7 +19,9 @@ int RunSteps(const Arguments& args, std::ostream& out) {
     expr::RunBudget budget;
     expr::TreeContainer tree(budget);
     const expr::Listing listing = expr::BuildListing(ReadExpression(args.operands[1]), tree);
-    const std::vector<diagram::TreeStep> steps = diagram::EvaluationStepsOf(tree, listing, size);
+    expr::ScopedCharge held(budget);
+    const std::vector<diagram::TreeStep> steps =
+        diagram::EvaluationStepsOf(tree, listing, size, held);
 
     // A step's text is its whole sub-expression, so a chain's lines add up to the square of its
     // length: the writer charges every line as it grows, and the run ends once they are too

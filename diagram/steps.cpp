@@ -6,22 +6,25 @@
 namespace rivo::diagram {
 
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
-                                        const std::vector<std::string>& listing, DiagramSize size) {
+                                        const std::vector<std::string>& listing, DiagramSize size,
+                                        expr::ScopedCharge& held) {
     expr::RunBudget& budget = tree.Budget();
     const std::vector<expr::NodeId> nodes = expr::ListedNodes(tree, tree.FirstTopLevel(), budget);
+    // ListedNodes leaves its list charged to the run; this call's own charge takes it over and
+    // gives it back at the end, with the evaluator's stack and steps.
+    budget.ReleaseMemory(nodes.capacity() * sizeof(expr::NodeId));
+    const expr::ScopedCharge charge(budget, nodes.capacity() * sizeof(expr::NodeId) +
+                                                EvaluationBytes(listing.size()) +
+                                                StepBytes(listing.size()));
     std::vector<EvaluationStep> steps;
+    // Reserved whole, so that the evaluator's appends never grow it past its charge.
+    steps.reserve(listing.size());
+    EvaluateZones(listing, size, &steps);
+    held.Add(steps.size() * sizeof(TreeStep));
     std::vector<TreeStep> result;
-    {
-        const expr::ScopedCharge charge(
-            budget, EvaluationBytes(listing.size()) + StepBytes(listing.size()));
-        // Reserved whole, so that the evaluator's appends never grow it past its charge.
-        steps.reserve(listing.size());
-        EvaluateZones(listing, size, &steps);
-        budget.ChargeMemory(steps.size() * sizeof(TreeStep));
-        result.reserve(steps.size());
-        for (const EvaluationStep& step : steps)
-            result.push_back({nodes.at(step.line), step.zones});
-    }
+    result.reserve(steps.size());
+    for (const EvaluationStep& step : steps)
+        result.push_back({nodes.at(step.line), step.zones});
     return result;
 }
 

@@ -20,9 +20,11 @@ struct TreeStep {
 };
 
 // The steps of the evaluation of `listing`, the listing of the root of `tree` as ListTree made
-// it, in the order the evaluator performs them. What the walk and the result hold is charged to
-// the tree's budget: the result until the run ends.
+// it, in the order the evaluator performs them. What the walk holds is charged to the tree's
+// budget while it runs; the result is charged to `held`, which the caller keeps while it keeps
+// the result.
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
-                                        const std::vector<std::string>& listing, DiagramSize size);
+                                        const std::vector<std::string>& listing, DiagramSize size,
+                                        expr::ScopedCharge& held);
 
 }  // namespace rivo::diagram
