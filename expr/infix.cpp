@@ -170,7 +170,8 @@ bool AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std:
                  std::size_t limit) {
     const std::size_t end = out.size() > SIZE_MAX - limit ? SIZE_MAX : out.size() + limit;
     return WalkInfix(tree, node, budget, [&](std::string_view text) {
-        text = text.substr(0, end - out.size());
+        const bool fits = text.size() <= end - out.size();
+        if (!fits) text = text.substr(0, end - out.size());
         if (out.capacity() - out.size() < text.size()) {
             // The string grows as a vector does, each new block charged before it is taken.
             const std::size_t capacity = std::max(2 * out.capacity(), out.size() + text.size());
@@ -178,7 +179,7 @@ bool AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std:
             out.reserve(capacity);
         }
         out += text;
-        return out.size() < end;
+        return fits;
     });
 }
 

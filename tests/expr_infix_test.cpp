@@ -75,6 +75,13 @@ void ExpectRoundTrip(TreeContainer& tree, NodeId node, const std::string& source
     int count = 0;
     ASSERT_EQ(ParsedNotation(text, &count), expected) << "from " << source << " wrote " << text;
     ASSERT_EQ(count, 1) << text;
+    // Cut at a limit: the text's beginning, and whether all of it fit.
+    for (const std::size_t limit : {text.size(), text.size() / 2}) {
+        std::string cut;
+        EXPECT_EQ(rivo::expr::AppendInfix(tree, node, tree.Budget(), cut, limit),
+                  limit == text.size());
+        EXPECT_EQ(cut, text.substr(0, limit));
+    }
     if (!checkEveryPair) return;
     std::vector<std::size_t> open;
     for (std::size_t j = 0; j < text.size(); ++j) {
