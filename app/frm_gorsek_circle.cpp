@@ -31,6 +31,7 @@
 #include <QTextDocument>
 #include <QToolTip>
 #include <QWindow>
+#include <algorithm>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
@@ -38,6 +39,7 @@
 #include "app/error_report.h"
 #include "app/line_edit.h"
 #include "app/motif_hints.h"
+#include "app/steps_window.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/draw.h"
 #include "diagram/geometric_renderer.h"
@@ -45,7 +47,10 @@
 #include "diagram/picture_writer.h"
 #include "diagram/region_map.h"
 #include "diagram/region_set.h"
+#include "diagram/steps.h"
 #include "diagram/zones.h"
+#include "expr/infix.h"
+#include "expr/m_tree.h"
 #include "expr/numbers.h"
 
 namespace rivo::app {
@@ -265,6 +270,10 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     savePictureAction_->setObjectName(QStringLiteral("savePictureAction"));
     savePictureAction_->setEnabled(false);
     connect(savePictureAction_, &QAction::triggered, this, &Tfrm_gorsek::SavePicture);
+    showStepsAction_ = new QAction(QStringLiteral("Show s&teps…"), this);
+    showStepsAction_->setObjectName(QStringLiteral("showStepsAction"));
+    showStepsAction_->setEnabled(false);
+    connect(showStepsAction_, &QAction::triggered, this, &Tfrm_gorsek::ShowSteps);
 
     // The stored position is overridden: the client area starts in the middle of the screen.
     if (const QScreen* screen = this->screen()) {
@@ -294,9 +303,10 @@ void Tfrm_gorsek::FormCreate() {
 }
 
 void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
+    treeIsDrawn_ = false;
     RunRequest(this, [&] {
-        diagram::Drawing drawing =
-            diagram::DrawDiagram(size, eIN->text().toStdString(), defTV, MOP, picture_);
+        std::string text = eIN->text().toStdString();
+        diagram::Drawing drawing = diagram::DrawDiagram(size, text, defTV, MOP, picture_);
         const QString hidden = HiddenZonesText(size, drawing.zones);
         IM->setAccessibleDescription(DescribeDiagram(size, drawing.regions) +
                                      (hidden.isEmpty() ? QString() : u' ' + hidden + u'.'));
@@ -306,10 +316,55 @@ void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
         regions_ = std::move(drawing.regions);
         pictureSize_ = size;
         pictureZones_ = drawing.zones;
+        drawnText_ = std::move(text);
+        treeIsDrawn_ = true;
         ShowPicture();
         copyPictureAction_->setEnabled(true);
         savePictureAction_->setEnabled(true);
+        showStepsAction_->setEnabled(true);
     });
+}
+
+StepsWindow* Tfrm_gorsek::StepsWindowShown() const {
+    return stepsWindow_;
+}
+
+void Tfrm_gorsek::ShowSteps() {
+    if (!pictureSize_) return;
+    const DiagramSize size = *pictureSize_;
+    std::vector<ShownStep> shown;
+    std::size_t total = 0;
+    const bool done = RunRequest(this, [&] {
+        // A run of its own on the drawn tree, the listing held as a draw holds it.
+        const expr::HeldMemory heldListing(budget, expr::ListingBytes(MOP));
+        budget.StartRun();
+        // The same text gives the same tree, whose listing MOP is.
+        if (!treeIsDrawn_) expr::BuildTree(drawnText_, defTV);
+        treeIsDrawn_ = true;
+        expr::ScopedCharge held(budget);
+        const std::vector<diagram::TreeStep> steps =
+            diagram::EvaluationStepsOf(defTV, MOP, size, held);
+        total = steps.size();
+        const std::size_t count = std::min(total, StepsWindow::kMaxShownSteps);
+        // Each text is written into one buffer of the most it may take, so none grows.
+        held.Add(expr::StringHeapBytes(StepsWindow::kMaxTextBytes));
+        std::string text;
+        text.reserve(StepsWindow::kMaxTextBytes);
+        shown.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            text.clear();
+            const bool whole =
+                expr::AppendInfix(defTV, steps[i].node, budget, text, StepsWindow::kMaxTextBytes);
+            shown.push_back({QString::fromUtf8(text) + (whole ? "" : "…"),
+                             diagram::RegionsOfZones(size, steps[i].zones)});
+        }
+    });
+    if (!done) return;
+    if (stepsWindow_) stepsWindow_->close();
+    stepsWindow_ = new StepsWindow(size, std::move(shown), total, this);
+    stepsWindow_->show();
+    stepsWindow_->raise();
+    stepsWindow_->activateWindow();
 }
 
 std::unique_ptr<QMenu> Tfrm_gorsek::BuildPictureMenu() {
@@ -318,6 +373,8 @@ std::unique_ptr<QMenu> Tfrm_gorsek::BuildPictureMenu() {
     auto menu = std::make_unique<QMenu>();
     menu->addAction(copyPictureAction_);
     menu->addAction(savePictureAction_);
+    menu->addSeparator();
+    menu->addAction(showStepsAction_);
     return menu;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -30,6 +31,7 @@ class QShowEvent;
 namespace rivo::app {
 
 class LineEdit;
+class StepsWindow;
 
 // The window's caption, and the application title that FormCreate sets.
 inline constexpr char kApplicationTitle[] = "K.O.B. Rivo";
@@ -77,6 +79,12 @@ class Tfrm_gorsek : public QWidget {
     // named "copyPictureAction", also Ctrl+C where no text is selected) and "Save picture as…"
     // ("savePictureAction", also Ctrl+S). Nothing, and no menu, while IM shows no picture.
     std::unique_ptr<QMenu> BuildPictureMenu();
+    // The menu's "Show steps…" ("showStepsAction"): opens the steps window on the evaluation of
+    // the last completed draw, its text and size as drawn, replacing one open before. At most
+    // StepsWindow::kMaxShownSteps steps get a picture. A failure is reported as a draw's is.
+    void ShowSteps();
+    // The steps window while it is open, else null.
+    StepsWindow* StepsWindowShown() const;
     // Puts the picture on the clipboard as an image and as SVG (image/svg+xml).
     void CopyPicture();
     // Asks ChooseSaveFile for a file, proposing "diagram-N.png" (N circles) in the folder of the
@@ -121,6 +129,12 @@ class Tfrm_gorsek : public QWidget {
     QAction* copyPictureAction_;
     QAction* savePictureAction_;
     bool screenWatched_ = false;
+    QAction* showStepsAction_;
+    // The text of the last completed draw, and whether defTV still holds its tree: a draw that
+    // fails may leave another tree there, which ShowSteps then builds again from the text.
+    std::string drawnText_;
+    bool treeIsDrawn_ = false;
+    QPointer<StepsWindow> stepsWindow_;
     // Where the next save dialog opens; empty until the first save of the run.
     QString saveFolder_;
 };

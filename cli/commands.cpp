@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "cli/picture_output.h"
+#include "cli/steps_command.h"
 #include "cli/zone_commands.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/diagram_size.h"
@@ -177,6 +178,10 @@ constexpr Command kCommands[] = {
      RunDraw},
     {"sheet", "N FILE -o OUT.pdf", 2, "a worksheet PDF of the expressions in FILE, one a line",
      RunSheet},
+    {"steps", "N EXPR [-o PREFIX]", 2,
+     "one line per operator step: number, tab, sub-expression,\n"
+     "                             tab, region set (-o: PREFIX-1.png, ... after each step)",
+     RunSteps},
     {"zones", "N EXPR", 2,
      "one line per combination of circles: circles, tab,\n"
      "                             region code or -, tab, in or out",

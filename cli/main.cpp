@@ -39,7 +39,9 @@ void PrintUsage(std::ostream& out) {
         << rivo::diagram::PictureExtensionList()
         << "\n"
            "                             (with sheet: the PDF, OUT.pdf; with draw --batch: a\n"
-           "                             pattern with one %d, %Nd or %0Nd for the line's number)\n"
+           "                             pattern with one %d, %Nd or %0Nd for the line's number;\n"
+           "                             with steps: a PREFIX, the picture after step K in\n"
+           "                             PREFIX-K.png)\n"
            "  --size PX                  with paint and draw: a PX x PX picture drawn from the\n"
            "                             circles (16 to 4096; for .svg and .pdf the side in\n"
            "                             pixels or points; default 400, and without it .png,\n"
@@ -71,7 +73,7 @@ std::optional<std::string> MisplacedOption(const rivo::cli::Arguments& args) {
         std::vector<std::string_view> commands;  // that take the option
     };
     const Use uses[] = {
-        {"-o", args.output.has_value(), {"paint", "draw", "sheet"}},
+        {"-o", args.output.has_value(), {"paint", "draw", "sheet", "steps"}},
         {"--batch", args.batch, {"draw"}},
         {"--hatch", args.hatch, {"paint", "draw", "sheet"}},
         {"--size", args.size.has_value(), {"paint", "draw"}},

@@ -73,17 +73,17 @@
 #include "expr/m_macros_diff.h"
 #include "expr/m_macros_optimize.h"
 #include "expr/numbers.h"
+#include "expr/syntax.h"
 #include "expr/text.h"
+#include "expr/walk.h"
 
 namespace rivo::expr {
+
+using namespace syntax;
 
 namespace {
 
 constexpr std::size_t kLeafLabelLength = 23;
-
-bool IsOneOf(char c, std::string_view set) {
-    return set.find(c) != std::string_view::npos;
-}
 
 // A piece of the input as one level of the parser sees it: the bytes [begin, end) of the input,
 // preceded by a "0" when a leading minus was turned into a subtraction from zero.
@@ -94,50 +94,6 @@ struct Segment {
 
     std::int32_t Length() const { return end - begin + (zeroPrefix ? 1 : 0); }
 };
-
-// The split operators of the table, each a class of depth-zero positions to search.
-enum OperatorClass {
-    kSemicolon,   // ";"
-    kColon,       // ":"
-    kAssign,      // "=" that is not part of "==", "!=", ">=", "<="
-    kComparison,  // where "==", "!=", ">=", "<=", "<" or ">" starts
-    kAddSub,      // "+" "-"
-    kMulDiv,      // "*" "/"
-    kPower,       // "^"
-    kClassCount
-};
-
-// The class of the byte at j, or kClassCount for a byte that splits nothing.
-int ClassAt(std::string_view text, std::size_t j) {
-    const char c = text[j];
-    const char next = j + 1 < text.size() ? text[j + 1] : '\0';
-    const char prev = j > 0 ? text[j - 1] : '\0';
-    switch (c) {
-        case ';':
-            return kSemicolon;
-        case ':':
-            return kColon;
-        case '+':
-        case '-':
-            return kAddSub;
-        case '*':
-        case '/':
-            return kMulDiv;
-        case '^':
-            return kPower;
-        case '<':
-        case '>':
-            return kComparison;
-        case '=':
-            if (next == '=') return kComparison;
-            if (IsOneOf(prev, "=!<>")) return kClassCount;
-            return kAssign;
-        case '!':
-            return next == '=' ? kComparison : kClassCount;
-        default:
-            return kClassCount;
-    }
-}
 
 // One depth-zero candidate of a class: its parenthesis level, bracket sum and position.
 struct IndexEntry {
@@ -518,23 +474,25 @@ void ListSubtree(const TreeContainer& tree, NodeId node, RunBudget& budget, List
     // the tree and the growing listing hold the most memory of the whole run. What the lines
     // take is the run's for as long as it lasts.
     ScopedCharge charge(budget);
-    NodeId current = node;
-    while (true) {
+    ForEachPreOrder(tree, node, [&](NodeId current) {
         const std::string& label = tree.Label(current);
         const std::string_view suffix = KindSuffix(label);
         charge.Add(StringHeapBytes(label.size() + suffix.size()));
         MakeRoom(listing, 1, charge);
         listing.push_back(LineOf(label, suffix));
-        if (const NodeId first = tree.FirstChild(current); first != kNoNode) {
-            current = first;
-            continue;
-        }
-        while (current != node && tree.NextSibling(current) == kNoNode)
-            current = tree.Parent(current);
-        if (current == node) break;
-        current = tree.NextSibling(current);
-    }
+    });
     charge.Keep();
+}
+
+std::vector<NodeId> ListedNodes(const TreeContainer& tree, NodeId node, RunBudget& budget) {
+    std::vector<NodeId> nodes;
+    ScopedCharge charge(budget);
+    ForEachPreOrder(tree, node, [&](NodeId current) {
+        MakeRoom(nodes, 1, charge);
+        nodes.push_back(current);
+    });
+    charge.Keep();
+    return nodes;
 }
 
 std::size_t ListingBytes(const Listing& listing) {

@@ -49,6 +49,10 @@ Listing ListTree(TreeContainer& tree);
 // counted until the next run starts.
 void ListSubtree(const TreeContainer& tree, NodeId node, RunBudget& budget, Listing& listing);
 
+// The nodes of the node's subtree in the order ListSubtree lists them: line i of a listing came
+// from node i. Charged like the listing, until the next run starts.
+std::vector<NodeId> ListedNodes(const TreeContainer& tree, NodeId node, RunBudget& budget);
+
 // The line of one label: " @F" for operators and functions, " @N" for numbers, or nothing.
 std::string AddKindSuffix(const std::string& label);
 

@@ -40,4 +40,23 @@ void ForEachPostOrder(TreeContainer& tree, NodeId root, Visit&& visit) {
     }
 }
 
+// Calls visit(node) for every node of the root's subtree in pre-order, the root first: the order
+// of the prefix listing. It follows the sibling and parent links and keeps no stack; the visit
+// must not change the tree.
+template <typename Visit>
+void ForEachPreOrder(const TreeContainer& tree, NodeId root, Visit&& visit) {
+    NodeId current = root;
+    while (true) {
+        visit(current);
+        if (const NodeId first = tree.FirstChild(current); first != kNoNode) {
+            current = first;
+            continue;
+        }
+        while (current != root && tree.NextSibling(current) == kNoNode)
+            current = tree.Parent(current);
+        if (current == root) return;
+        current = tree.NextSibling(current);
+    }
+}
+
 }  // namespace rivo::expr

@@ -1,0 +1,31 @@
+#include "diagram/steps.h"
+
+#include "diagram/evaluator.h"
+#include "expr/m_tree.h"
+
+namespace rivo::diagram {
+
+std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
+                                        const std::vector<std::string>& listing, DiagramSize size,
+                                        expr::ScopedCharge& held) {
+    expr::RunBudget& budget = tree.Budget();
+    const std::vector<expr::NodeId> nodes = expr::ListedNodes(tree, tree.FirstTopLevel(), budget);
+    // ListedNodes leaves its list charged to the run; this call's own charge takes it over and
+    // gives it back at the end, with the evaluator's stack and steps.
+    budget.ReleaseMemory(nodes.capacity() * sizeof(expr::NodeId));
+    const expr::ScopedCharge charge(budget, nodes.capacity() * sizeof(expr::NodeId) +
+                                                EvaluationBytes(listing.size()) +
+                                                StepBytes(listing.size()));
+    std::vector<EvaluationStep> steps;
+    // Reserved whole, so that the evaluator's appends never grow it past its charge.
+    steps.reserve(listing.size());
+    EvaluateZones(listing, size, &steps);
+    held.Add(steps.size() * sizeof(TreeStep));
+    std::vector<TreeStep> result;
+    result.reserve(steps.size());
+    for (const EvaluationStep& step : steps)
+        result.push_back({nodes.at(step.line), step.zones});
+    return result;
+}
+
+}  // namespace rivo::diagram

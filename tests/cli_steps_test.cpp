@@ -1,0 +1,103 @@
+// rivo-cli steps, through the real executable, without a display.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "diagram/diagram_size.h"
+#include "diagram/painter.h"
+#include "tests/run_process.h"
+#include "tests/temp_directory.h"
+
+namespace {
+
+using rivo::diagram::DiagramSize;
+using rivo::testing::RunProcess;
+
+const std::string kCli = RIVO_CLI_PATH;
+
+class CliSteps : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("QT_QPA_PLATFORM");
+    }
+    rivo::testing::TempDirectory temp_;
+};
+
+// Worked by hand from the three circles' regions: A is 1245, B 2356, C 4567.
+TEST_F(CliSteps, PrintsEveryPerformedStep) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"3", "a*b+c"}, "1\ta*b\t25\n2\ta*b+c\t24567\n"},
+        {{"3", "a-(b-c)"}, "1\tb-c\t23\n2\ta-(b-c)\t145\n"},
+        // "2" pushes nothing, so the step takes A with the empty spare entry: A, not 2-A.
+        {{"3", "2-a"}, "1\t2-a\t1245\n"},
+        {{"3", "a"}, ""},
+        // The operand of "neg" is a step; the call itself is none.
+        {{"3", "--", "-(a+b)"}, "1\ta+b\t123456\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"steps"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto r = RunProcess(kCli, args);
+        EXPECT_EQ(r.status, 0) << c.args.back() << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args.back();
+    }
+}
+
+TEST_F(CliSteps, FailsLikeTheOtherCommands) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;  // the first line
+    };
+    const Case cases[] = {
+        {{"steps", "3", "0/0"}, 1, "Invalid floating point operation."},
+        {{"steps", "6", "a"}, 2, "rivo-cli: N must be 3, 4 or 5, not \"6\""},
+        {{"steps", "3"}, 2, "rivo-cli: steps takes N EXPR [-o PREFIX]"},
+        {{"steps", "3", "a+b", "-o", ""}, 2, "rivo-cli: the output prefix is empty"},
+    };
+    for (const Case& c : cases) {
+        const auto r = RunProcess(kCli, c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.back();
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// -o PREFIX: one picture per printed step, each the painted region set of its line, and none
+// beyond; no step, no file.
+TEST_F(CliSteps, WritesThePictureAfterEachStep) {
+    const std::string prefix = (temp_.path() / "s").string();
+    const auto r = RunProcess(kCli, {"steps", "4", "(a+b)*(c-d)+a*d", "-o", prefix});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        ++count;
+        const std::string regions = line.substr(line.rfind('\t') + 1);
+        const QImage file(QString::fromStdString(prefix + "-" + std::to_string(count) + ".png"));
+        ASSERT_FALSE(file.isNull()) << count;
+        EXPECT_EQ(file.convertToFormat(QImage::Format_RGB32),
+                  rivo::diagram::PaintDiagram(DiagramSize::kFour, regions))
+            << line;
+    }
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.path()), {}), count);
+
+    const std::string none = (temp_.path() / "none").string();
+    EXPECT_EQ(RunProcess(kCli, {"steps", "4", "a", "-o", none}).status, 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.path()), {}), count);
+}
+
+}  // namespace
