@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "cli/express_command.h"
+
 #include <unistd.h>
 
 #include <QImage>
@@ -21,8 +23,6 @@
 
 namespace rivo::cli {
 
-namespace {
-
 // Writes the lines, each with its newline, once the run's budget has paid for them: main
 // collects standard output in a string stream and copies it out when the run has succeeded, so
 // the stream (which doubles as it grows) and that copy can hold the text three times over.
@@ -35,6 +35,8 @@ void WriteLines(expr::RunBudget& budget, std::ostream& out, std::span<const std:
         out << line << '\n';
 }
 
+namespace {
+
 // parse EXPR: the forest exactly as the parser left it, before any pass.
 int RunParse(const Arguments& args, std::ostream& out) {
     const std::string text = ReadExpression(args.operands[0]);
@@ -46,12 +48,16 @@ int RunParse(const Arguments& args, std::ostream& out) {
     return 0;
 }
 
+}  // namespace
+
 diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
     if (operand.size() == 1) {
         if (const auto size = diagram::DiagramSizeOf(operand[0] - '0')) return *size;
     }
     throw UsageError{"N must be 3, 4 or 5, not \"" + operand + "\""};
 }
+
+namespace {
 
 // The -o FILE of paint and draw; its extension must name a picture format.
 const std::string& OutputFile(const Arguments& args, const std::string& command) {
@@ -72,9 +78,10 @@ int WritePicture(const QImage& picture, const std::string& file) {
     return 0;
 }
 
-// The region set of a paint operand: every byte a code of the size's diagram, in any order and
-// repeated at will. A byte that is no code would paint nothing, which is the bare template
-// passed off as the picture asked for.
+}  // namespace
+
+// A byte that is no code would paint nothing, which is the bare template passed off as the
+// picture asked for.
 void CheckRegionCodes(diagram::DiagramSize size, const std::string& regions) {
     std::string foreign;
     for (const char code : regions) {
@@ -88,6 +95,8 @@ void CheckRegionCodes(diagram::DiagramSize size, const std::string& regions) {
                      " circles do not have: " + expr::QuoteLabel(foreign) + " (theirs are " +
                      table.front().code + " to " + table.back().code + ")"};
 }
+
+namespace {
 
 // paint N REGIONS -o FILE: the region set as given, painted over the N-circle template.
 int RunPaint(const Arguments& args, std::ostream&) {
@@ -167,6 +176,7 @@ constexpr Command kCommands[] = {
      RunRegions},
     {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
     {"draw", "N EXPR -o FILE", 2, "the picture the window would show", RunDraw},
+    {"express", "N REGIONS", 2, "the shortest expression for a region set", RunExpress},
 };
 
 }  // namespace
