@@ -339,30 +339,50 @@ struct Item {
     Candidate block;
 };
 
-std::string Wrapped(const Candidate& c) {
-    return c.form == Form::kSum ? "(" + c.text + ")" : c.text;
-}
-
 // The summands in the order that gives the shortest, then smallest, text: one of them first
-// (a term there sheds the parentheses of its union), the others in the order whose
-// concatenation is smallest.
+// (a term there sheds the parentheses of its union, a sum its own), the others in the order
+// whose concatenation is smallest. The letters are the same in every order.
 Candidate Arrange(const std::vector<Item>& items) {
-    std::vector<Candidate> inner;
-    for (const Item& item : items)
-        inner.push_back(item.block.Found() ? item.block : TermText(item.term, false));
+    struct Summand {
+        Candidate first;      // as it stands at the front
+        std::string wrapped;  // as it stands after a "+"
+        int parens;           // after a "+", its own and any around it
+    };
+    std::vector<Summand> summands;
+    int letters = 0;
+    int parens = 0;
+    for (const Item& item : items) {
+        const Candidate inner = item.block.Found() ? item.block : TermText(item.term, false);
+        const bool wrap = NeedsParens(inner.form, '+', true);
+        Summand summand{item.block.Found() ? item.block : TermText(item.term, true),
+                        wrap ? "(" + inner.text + ")" : inner.text, inner.parens + int{wrap}};
+        letters += inner.letters;
+        parens += summand.parens;
+        summands.push_back(std::move(summand));
+    }
+    if (summands.size() == 1) return summands.front().first;
+    std::vector<std::size_t> order(summands.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    // Taking one out of this order leaves the best order of the others.
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const std::string& x = summands[a].wrapped;
+        const std::string& y = summands[b].wrapped;
+        return x + '+' + y < y + '+' + x;
+    });
+    int fewest = std::numeric_limits<int>::max();
+    for (const Summand& s : summands)
+        fewest = std::min(fewest, parens - s.parens + s.first.parens);
     Candidate best;
-    for (std::size_t first = 0; first < items.size(); ++first) {
-        std::vector<const Candidate*> rest;
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (i != first) rest.push_back(&inner[i]);
+    for (std::size_t first = 0; first < summands.size(); ++first) {
+        const Summand& head = summands[first];
+        if (parens - head.parens + head.first.parens != fewest) continue;
+        Candidate sum{letters, fewest, head.first.text, Form::kSum};
+        for (const std::size_t i : order) {
+            if (i == first) continue;
+            sum.text += '+';
+            sum.text += summands[i].wrapped;
         }
-        std::sort(rest.begin(), rest.end(), [](const Candidate* a, const Candidate* b) {
-            return Wrapped(*a) + "+" + Wrapped(*b) < Wrapped(*b) + "+" + Wrapped(*a);
-        });
-        Candidate sum =
-            items[first].block.Found() ? items[first].block : TermText(items[first].term, true);
-        for (const Candidate* c : rest)
-            sum = Join(sum, '+', *c);
         KeepBetter(best, std::move(sum));
     }
     return best;
@@ -461,8 +481,8 @@ class Solver {
         Candidate best = EnumerationFor(size_).Match(on, off);
         const int circles = CircleCount(size_);
         // Terms of other shapes make a shorter sum, or a sum of terms factors better.
-        KeepBetter(best, Factoring{}.Sum(Cover(circles, on, off, nullptr).Solve()));
-        KeepBetter(best, Factoring{}.Sum(Cover(circles, on, off, &EnumerationFor(size_)).Solve()));
+        KeepBetter(best, factoring_.Sum(Cover(circles, on, off, nullptr).Solve()));
+        KeepBetter(best, factoring_.Sum(Cover(circles, on, off, &EnumerationFor(size_)).Solve()));
         for (int v = 0; v < circles; ++v) {
             const ZoneSet circle = circleZones_[static_cast<std::size_t>(v)];
             if ((on & ~circle) == 0 && (off & ~circle) != 0) {
@@ -482,6 +502,7 @@ class Solver {
     DiagramSize size_;
     std::array<ZoneSet, 5> circleZones_;
     std::map<std::pair<ZoneSet, ZoneSet>, Candidate> memo_;
+    Factoring factoring_;  // the sums of the covers of all the parts, which share many terms
 };
 
 }  // namespace

@@ -37,6 +37,8 @@ for shape in $("$bench/road_bench" --benchmark_list_tests | cut -d/ -f2); do
     run "road-$shape" "$bench/road_bench" --benchmark_filter="^Road/$shape/"
 done
 run diff_blowup "$bench/diff_blowup_bench" --benchmark_repetitions=3
+run express "$bench/express_bench" --benchmark_min_time="$min_time" \
+    --benchmark_repetitions="$reps"
 # The real window (offscreen): one fresh process per session, as for the road; the short run
 # takes the shapes that need the most memory. The QLineEdit reference and the long session
 # only in the full run.

@@ -24,6 +24,7 @@ TIME_LIMIT_MS = 2000.0
 DRAW_RATIO = 1.5
 PIPELINE_MS = 5.0
 KEY_LIMIT_MS = 100.0
+EXPRESS_MS = 50.0
 GROWTH_LIMIT = 64**1.15
 SLOWDOWN = 5.0  # quick run: a time or ratio fails at this many times its target
 GROWTH_BREAK = 64**1.75  # quick run: a growth fails past this
@@ -113,6 +114,12 @@ def main(out_dir, quick):
     for name in blowup:
         check_road(f"{name} (budget error)", fastest_ms(blowup, name),
                    counter(blowup, name, "peak_rss_MiB"))
+
+    express = load(out / "express.json")
+    for name in sorted(express):
+        ms = fastest_ms(express, name)
+        check(f"express, five circles, {name.split('/')[-1]}", f"{ms:.2f} ms",
+              f"<= {EXPRESS_MS:g} ms", ms <= EXPRESS_MS, ms < SLOWDOWN * EXPRESS_MS)
 
     window = {}
     for path in sorted(out.glob("window-*.json")):
