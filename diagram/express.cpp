@@ -162,8 +162,8 @@ class Enumeration {
     std::vector<std::vector<std::pair<ZoneSet, Form>>> levels_;
 };
 
-// Three circles: every expression until every set has one, which takes 127 sets of 7 zones a
-// few letters. Four and five: the short ones, which the cover below can miss.
+// Three circles: every expression, letter count by letter count, until each of the 127 sets has
+// one (ten letters at most). Four and five: the short ones, which the cover below can miss.
 const Enumeration& EnumerationFor(DiagramSize size) {
     static const Enumeration three(3, 0, true);
     static const Enumeration four(4, 5, false);
