@@ -206,8 +206,9 @@ Candidate TermText(const Term& term, bool first) {
     return text;
 }
 
-// The fewest letters that cover `on` with terms that hold no zone of `off`: branch and bound
-// over the terms that cover the zone with the fewest of them.
+// The covers of `on` by terms that hold no zone of `off` with the fewest letters, and those up to
+// two letters dearer, which may factor better: branch and bound over the terms that cover the
+// zone with the fewest of them.
 class Cover {
   public:
     Cover(int circles, ZoneSet on, ZoneSet off, const Enumeration* shortOnes) : on_(on) {
@@ -264,9 +265,16 @@ class Cover {
         }
     }
 
-    std::vector<Term> Solve() {
+    // The cheapest covers, cheapest first: a dearer one may factor better.
+    std::vector<std::vector<Term>> Solve() {
         Search(on_, 0);
-        return best_;
+        std::sort(covers_.begin(), covers_.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<std::vector<Term>> covers;
+        for (auto& [cost, terms] : covers_) {
+            if (cost <= bestCost_ + kSlack) covers.push_back(std::move(terms));
+        }
+        return covers;
     }
 
   private:
@@ -297,13 +305,17 @@ class Cover {
     // Depth: one term per level, at most one level per zone (31).
     void Search(ZoneSet uncovered, int cost) {
         if (uncovered == 0) {
-            if (cost < bestCost_) {
-                bestCost_ = cost;
-                best_ = chosen_;
+            bestCost_ = std::min(bestCost_, cost);
+            covers_.emplace_back(cost, chosen_);
+            if (covers_.size() > kMaxCovers) {
+                const auto dearest = std::max_element(
+                    covers_.begin(), covers_.end(),
+                    [](const auto& a, const auto& b) { return a.first < b.first; });
+                covers_.erase(dearest);
             }
             return;
         }
-        if (cost + LowerBound(uncovered) >= bestCost_) return;
+        if (cost + LowerBound(uncovered) > Limit()) return;
         std::size_t pick = 0;
         int fewest = std::numeric_limits<int>::max();
         for (ZoneSet rest = uncovered; rest != 0; rest &= rest - 1) {
@@ -324,12 +336,29 @@ class Cover {
         }
     }
 
+    // The dearest cover still worth finding: two letters over the cheapest, and once the list is
+    // full, cheaper than its dearest.
+    int Limit() const {
+        if (bestCost_ == std::numeric_limits<int>::max()) return bestCost_;
+        int limit = bestCost_ + kSlack;
+        if (covers_.size() == kMaxCovers) {
+            int dearest = 0;
+            for (const auto& cover : covers_)
+                dearest = std::max(dearest, cover.first);
+            limit = std::min(limit, dearest - 1);
+        }
+        return limit;
+    }
+
+    static constexpr int kSlack = 2 * 64;  // two letters
+    static constexpr std::size_t kMaxCovers = 64;
+
     ZoneSet on_;
     std::vector<Term> terms_;
     std::array<int, 32> cheapest_{};
     std::array<ZoneSet, 32> reach_{};
     std::vector<Term> chosen_;
-    std::vector<Term> best_;
+    std::vector<std::pair<int, std::vector<Term>>> covers_;
     int bestCost_ = std::numeric_limits<int>::max();
 };
 
@@ -481,8 +510,10 @@ class Solver {
         Candidate best = EnumerationFor(size_).Match(on, off);
         const int circles = CircleCount(size_);
         // Terms of other shapes make a shorter sum, or a sum of terms factors better.
-        KeepBetter(best, factoring_.Sum(Cover(circles, on, off, nullptr).Solve()));
-        KeepBetter(best, factoring_.Sum(Cover(circles, on, off, &EnumerationFor(size_)).Solve()));
+        for (const auto& cover : Cover(circles, on, off, nullptr).Solve())
+            KeepBetter(best, factoring_.Sum(cover));
+        for (const auto& cover : Cover(circles, on, off, &EnumerationFor(size_)).Solve())
+            KeepBetter(best, factoring_.Sum(cover));
         for (int v = 0; v < circles; ++v) {
             const ZoneSet circle = circleZones_[static_cast<std::size_t>(v)];
             if ((on & ~circle) == 0 && (off & ~circle) != 0) {
