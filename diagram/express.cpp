@@ -164,12 +164,18 @@ class Enumeration {
 
 // Three circles: every expression, letter count by letter count, until each of the 127 sets has
 // one (ten letters at most). Four and five: the short ones, which the cover below can miss.
+// Each is built on first use, for its own size only.
 const Enumeration& EnumerationFor(DiagramSize size) {
-    static const Enumeration three(3, 0, true);
-    static const Enumeration four(4, 5, false);
+    if (size == DiagramSize::kThree) {
+        static const Enumeration three(3, 0, true);
+        return three;
+    }
+    if (size == DiagramSize::kFour) {
+        static const Enumeration four(4, 5, false);
+        return four;
+    }
     static const Enumeration five(5, 4, false);
-    if (size == DiagramSize::kThree) return three;
-    return size == DiagramSize::kFour ? four : five;
+    return five;
 }
 
 // The longest short expressions that the cover takes as terms.
