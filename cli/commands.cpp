@@ -1,7 +1,5 @@
 #include "cli/commands.h"
 
-#include "cli/express_command.h"
-
 #include <unistd.h>
 
 #include <QImage>
@@ -11,6 +9,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/express_command.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/diagram_size.h"
 #include "diagram/draw.h"
