@@ -134,32 +134,36 @@ class Enumeration {
                 }
             }
         }
+        for (const auto& [set, forms] : best_) {
+            for (const auto& candidate : forms) {
+                if (candidate.Found()) ordered_.emplace_back(set, &candidate);
+            }
+        }
+        std::sort(ordered_.begin(), ordered_.end(),
+                  [](const auto& a, const auto& b) { return Better(*a.second, *b.second); });
     }
 
     // The best expression whose set holds every zone of `on` and none of `off`.
     Candidate Match(ZoneSet on, ZoneSet off) const {
-        Candidate best;
-        for (const auto& [set, forms] : best_) {
-            if ((set & on) != on || (set & off) != 0) continue;
-            for (const auto& candidate : forms)
-                KeepBetter(best, candidate);
+        for (const auto& [set, candidate] : ordered_) {
+            if ((set & on) == on && (set & off) == 0) return *candidate;
         }
-        return best;
+        return {};
     }
 
-    // Every expression of the table with at most `letters` letters, with its set.
+    // Every expression of the table with at most `letters` letters, with its set, best first.
     template <typename Visit>
     void ForEach(int letters, Visit visit) const {
-        for (const auto& [set, forms] : best_) {
-            for (const auto& candidate : forms) {
-                if (candidate.Found() && candidate.letters <= letters) visit(set, candidate);
-            }
+        for (const auto& [set, candidate] : ordered_) {
+            if (candidate->letters > letters) return;
+            visit(set, *candidate);
         }
     }
 
   private:
     std::unordered_map<ZoneSet, std::array<Candidate, kFormCount>> best_;
     std::vector<std::vector<std::pair<ZoneSet, Form>>> levels_;
+    std::vector<std::pair<ZoneSet, const Candidate*>> ordered_;  // all of best_, best first
 };
 
 // Three circles: every expression, letter count by letter count, until each of the 127 sets has
