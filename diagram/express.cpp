@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
@@ -92,6 +93,14 @@ std::array<ZoneSet, 5> CircleZones(int circles) {
     return zones;
 }
 
+// The longest short expressions that the cover takes as terms.
+constexpr int kShortTermLetters = 3;
+
+// What an expression costs as a summand: letters first, then the parentheses it needs there.
+int SumCost(const Candidate& c) {
+    return c.letters * 64 + c.parens + int{NeedsParens(c.form, '+', true)};
+}
+
 // Every expression up to a number of letters, built letter count by letter count from smaller
 // ones: the best per set and form. The best of a set and form is made of the best of its parts'
 // sets and forms (a better part makes a better whole), so the table is exact for its bound.
@@ -141,6 +150,17 @@ class Enumeration {
         }
         std::sort(ordered_.begin(), ordered_.end(),
                   [](const auto& a, const auto& b) { return Better(*a.second, *b.second); });
+        for (const auto& [set, forms] : best_) {
+            const Candidate* cheapest = nullptr;
+            for (const auto& c : forms) {
+                if (!c.Found() || c.letters > kShortTermLetters) continue;
+                if (cheapest == nullptr || SumCost(c) < SumCost(*cheapest) ||
+                    (SumCost(c) == SumCost(*cheapest) && Better(c, *cheapest))) {
+                    cheapest = &c;
+                }
+            }
+            if (cheapest != nullptr) shortOnes_.emplace_back(set, cheapest);
+        }
     }
 
     // The best expression whose set holds every zone of `on` and none of `off`.
@@ -151,19 +171,16 @@ class Enumeration {
         return {};
     }
 
-    // Every expression of the table with at most `letters` letters, with its set, best first.
-    template <typename Visit>
-    void ForEach(int letters, Visit visit) const {
-        for (const auto& [set, candidate] : ordered_) {
-            if (candidate->letters > letters) return;
-            visit(set, *candidate);
-        }
+    // Per set, its cheapest summand of at most kShortTermLetters letters.
+    const std::vector<std::pair<ZoneSet, const Candidate*>>& ShortOnes() const {
+        return shortOnes_;
     }
 
   private:
     std::unordered_map<ZoneSet, std::array<Candidate, kFormCount>> best_;
     std::vector<std::vector<std::pair<ZoneSet, Form>>> levels_;
     std::vector<std::pair<ZoneSet, const Candidate*>> ordered_;  // all of best_, best first
+    std::vector<std::pair<ZoneSet, const Candidate*>> shortOnes_;
 };
 
 // Three circles: every expression, letter count by letter count, until each of the 127 sets has
@@ -182,9 +199,6 @@ const Enumeration& EnumerationFor(DiagramSize size) {
     return five;
 }
 
-// The longest short expressions that the cover takes as terms.
-constexpr int kShortTermLetters = 3;
-
 // A term «product minus union»: the circles of `product` (never none) less those of `minus`;
 // or a short expression of the enumeration, whatever its shape (then `expression` is it).
 struct Term {
@@ -193,6 +207,8 @@ struct Term {
     ZoneSet zones = 0;
     int letters = 0;
     const Candidate* expression = nullptr;
+    int cost = 0;   // for the cover: letters first, then the parentheses it needs in a sum
+    int count = 0;  // zones
 };
 
 Candidate ChainOf(unsigned circles, char op) {
@@ -248,20 +264,29 @@ class Cover {
             terms.push_back(term);
         }
         // Expressions of other shapes, (a+b)*c say, cover more for their letters.
-        if (shortOnes != nullptr)
-            shortOnes->ForEach(kShortTermLetters, [&](ZoneSet zones, const Candidate& expression) {
-                if ((zones & off) != 0 || (zones & on) == 0) return;
-                terms.push_back({0, 0, zones & on, expression.letters, &expression});
-            });
-        // Cheapest first; a term that covers no more than a cheaper or equal one kept before
-        // it is never needed.
-        std::stable_sort(terms.begin(), terms.end(), [](const Term& a, const Term& b) {
-            return std::tuple(a.letters, Cost(a), -std::popcount(a.zones), Text(a)) <
-                   std::tuple(b.letters, Cost(b), -std::popcount(b.zones), Text(b));
-        });
+        if (shortOnes != nullptr) {
+            for (const auto& [zones, expression] : shortOnes->ShortOnes()) {
+                if ((zones & off) != 0 || (zones & on) == 0) continue;
+                terms.push_back({0, 0, zones & on, expression->letters, expression});
+            }
+        }
+        // Cheapest first, then the most zones; of equals «product minus union» first (it can
+        // be factored), then by text. A term that covers no more than a cheaper or equal one
+        // kept before it is never needed.
+        for (Term& term : terms) {
+            term.cost = Cost(term);
+            term.count = std::popcount(term.zones);
+        }
+        const auto order = [](const Term& t) {
+            return std::tuple(t.cost, -t.count, t.expression != nullptr,
+                              t.expression != nullptr ? std::string_view(t.expression->text)
+                                                      : std::string_view());
+        };
+        std::stable_sort(terms.begin(), terms.end(),
+                         [&](const Term& a, const Term& b) { return order(a) < order(b); });
         for (const Term& term : terms) {
             const bool dominated = std::any_of(terms_.begin(), terms_.end(), [&](const Term& t) {
-                return (term.zones & ~t.zones) == 0 && Cost(t) <= Cost(term);
+                return (term.zones & ~t.zones) == 0 && t.cost <= term.cost;
             });
             if (!dominated) terms_.push_back(term);
         }
@@ -269,7 +294,7 @@ class Cover {
             cheapest_[z] = std::numeric_limits<int>::max();
             for (const Term& t : terms_) {
                 if ((t.zones >> z & 1u) == 0) continue;
-                cheapest_[z] = std::min(cheapest_[z], Cost(t));
+                cheapest_[z] = std::min(cheapest_[z], t.cost);
                 reach_[z] |= t.zones;
             }
         }
@@ -288,17 +313,9 @@ class Cover {
     }
 
   private:
-    // Letters first, then the parentheses it needs inside a sum.
     static int Cost(const Term& t) {
-        if (t.expression != nullptr) {
-            return t.letters * 64 + t.expression->parens + int{t.expression->form == Form::kSum};
-        }
+        if (t.expression != nullptr) return SumCost(*t.expression);
         return t.letters * 64 + int{t.minus != 0} + int{std::popcount(t.minus) >= 2};
-    }
-
-    // Terms of one cost and cover: «product minus union» first (it can be factored), then by text.
-    static std::string Text(const Term& t) {
-        return t.expression != nullptr ? "~" + t.expression->text : std::string{};
     }
 
     // Zones no one term can cover two of need a term each.
@@ -341,7 +358,7 @@ class Cover {
         for (const Term& t : terms_) {
             if ((t.zones >> pick & 1u) == 0) continue;
             chosen_.push_back(t);
-            Search(uncovered & ~t.zones, cost + Cost(t));
+            Search(uncovered & ~t.zones, cost + t.cost);
             chosen_.pop_back();
         }
     }
@@ -515,6 +532,24 @@ class Solver {
   public:
     Solver(DiagramSize size) : size_(size), circleZones_(CircleZones(CircleCount(size))) {}
 
+    // Also the asked zones split by a circle x: x*(…) for those inside it, plus the best for the
+    // rest, to which the inside ones are free. Only here, at the top: deeper it costs much and
+    // saves little.
+    Candidate Split(ZoneSet on, ZoneSet off) {
+        Candidate best = Solve(on, off);
+        for (int v = 0; v < CircleCount(size_); ++v) {
+            const ZoneSet circle = circleZones_[static_cast<std::size_t>(v)];
+            if ((on & circle) == 0 || (on & ~circle) == 0) continue;
+            const Candidate inner = Solve(on & circle, off & circle);
+            Candidate inside = Join(Letter(v), '*', inner);
+            KeepBetter(inside, Join(inner, '*', Letter(v)));
+            const Candidate outside = Solve(on & ~circle, off);
+            KeepBetter(best, Join(outside, '+', inside));
+            KeepBetter(best, Join(inside, '+', outside));
+        }
+        return best;
+    }
+
     Candidate Solve(ZoneSet on, ZoneSet off) {
         if (const auto found = memo_.find({on, off}); found != memo_.end()) return found->second;
         Candidate best = EnumerationFor(size_).Match(on, off);
@@ -553,7 +588,7 @@ std::string ExpressionFor(DiagramSize size, ZoneSet wanted) {
     const ZoneSet on = wanted & drawn;
     if (on == 0) return {};
     if (size == DiagramSize::kThree) return EnumerationFor(size).Match(on, drawn & ~on).text;
-    return Solver(size).Solve(on, drawn & ~on).text;
+    return Solver(size).Split(on, drawn & ~on).text;
 }
 
 }  // namespace rivo::diagram
