@@ -12,6 +12,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/express_command.h"
 #include "cli/picture_output.h"
 #include "cli/steps_command.h"
 #include "cli/zone_commands.h"
@@ -70,9 +71,10 @@ const std::string& OutputFile(const Arguments& args, const std::string& command)
     return *args.output;
 }
 
-// The region set of a paint operand: every byte a code of the size's diagram, in any order and
-// repeated at will. A byte that is no code would paint nothing, which is the bare template
-// passed off as the picture asked for.
+}  // namespace
+
+// A byte that is no code would paint nothing, which is the bare template passed off as the
+// picture asked for.
 void CheckRegionCodes(diagram::DiagramSize size, const std::string& regions) {
     std::string foreign;
     for (const char code : regions) {
@@ -86,6 +88,8 @@ void CheckRegionCodes(diagram::DiagramSize size, const std::string& regions) {
                      " circles do not have: " + expr::QuoteLabel(foreign) + " (theirs are " +
                      table.front().code + " to " + table.back().code + ")"};
 }
+
+namespace {
 
 // paint N REGIONS -o FILE: the region set as given, painted over the N-circle template.
 int RunPaint(const Arguments& args, std::ostream&) {
@@ -182,6 +186,7 @@ constexpr Command kCommands[] = {
      "one line per operator step: number, tab, sub-expression,\n"
      "                             tab, region set (-o: PREFIX-1.png, ... after each step)",
      RunSteps},
+    {"express", "N REGIONS", 2, "the shortest expression for a region set", RunExpress},
     {"zones", "N EXPR", 2,
      "one line per combination of circles: circles, tab,\n"
      "                             region code or -, tab, in or out",

@@ -44,4 +44,14 @@ class InputError : public std::runtime_error {
 // known, before the rest of standard input is read; a failed read throws InputError.
 std::string ReadExpression(const std::string& operand);
 
+// The diagram size of an N operand: "3", "4" or "5"; anything else is a usage error.
+diagram::DiagramSize ReadDiagramSize(const std::string& operand);
+
+// A REGIONS operand: every byte a code of the size's diagram, in any order and repeated at will;
+// a usage error names the foreign ones.
+void CheckRegionCodes(diagram::DiagramSize size, const std::string& regions);
+
+// Writes the lines to `out`, each with its newline, once `budget` has paid for them.
+void WriteLines(expr::RunBudget& budget, std::ostream& out, std::span<const std::string> lines);
+
 }  // namespace rivo::cli

@@ -45,6 +45,8 @@ if [ -z "$quick" ]; then
     rivo_setup_bench
     /usr/bin/python3 bench/venn_bench.py "$out/venn.json"
 fi
+run express "$bench/express_bench" --benchmark_min_time="$min_time" \
+    --benchmark_repetitions="$reps"
 # The real window (offscreen): one fresh process per session, as for the road; the short run
 # takes the shapes that need the most memory. The QLineEdit reference and the long session
 # only in the full run.

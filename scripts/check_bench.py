@@ -26,6 +26,7 @@ PIPELINE_MS = 5.0
 KEY_LIMIT_MS = 100.0
 BATCH_RATE = 500.0  # pictures a second, rivo-cli draw --batch
 VENN_RATIO = 50.0  # times the pictures a second of matplotlib-venn
+EXPRESS_MS = 50.0
 GROWTH_LIMIT = 64**1.15
 SLOWDOWN = 5.0  # quick run: a time or ratio fails at this many times its target
 GROWTH_BREAK = 64**1.75  # quick run: a growth fails past this
@@ -129,6 +130,11 @@ def main(out_dir, quick):
               ratio >= VENN_RATIO, ratio > VENN_RATIO / SLOWDOWN)
     elif not quick:
         sys.exit("the matplotlib-venn comparison (venn.json) did not run")
+    express = load(out / "express.json")
+    for name in sorted(express):
+        ms = fastest_ms(express, name)
+        check(f"express, five circles, {name.split('/')[-1]}", f"{ms:.2f} ms",
+              f"<= {EXPRESS_MS:g} ms", ms <= EXPRESS_MS, ms < SLOWDOWN * EXPRESS_MS)
 
     window = {}
     for path in sorted(out.glob("window-*.json")):
