@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "expr/m_tree.h"
+#include "tests/cli_fixture.h"
 #include "tests/run_process.h"
-#include "tests/temp_directory.h"
 
 namespace {
 
@@ -17,24 +17,7 @@ using rivo::testing::RunProcess;
 
 const std::string kCli = RIVO_CLI_PATH;
 
-class CliBatch : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        unsetenv("DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-    }
-    std::string File(const std::string& name) const { return (temp_.path() / name).string(); }
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(temp_.path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-  private:
-    rivo::testing::TempDirectory temp_;
-};
+using CliBatch = rivo::testing::CliFileTest;
 
 // Every line's picture is the one `draw` makes of it alone; blank, comment, failing and
 // too long lines leave gaps in the numbering, and a failure does not touch the lines after it.

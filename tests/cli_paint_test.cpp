@@ -7,9 +7,9 @@
 #include <string>
 
 #include "diagram/painter.h"
+#include "tests/cli_fixture.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"
-#include "tests/temp_directory.h"
 
 namespace {
 
@@ -18,20 +18,7 @@ using rivo::testing::RunProcess;
 
 const std::string kCli = RIVO_CLI_PATH;
 
-class CliPaint : public ::testing::Test {
-  protected:
-    // The command must not need a window system.
-    void SetUp() override {
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-    }
-
-    std::string File(const std::string& name) const { return (temp_.path() / name).string(); }
-
-  private:
-    rivo::testing::TempDirectory temp_;
-};
+using CliPaint = rivo::testing::CliFileTest;
 
 bool SamePixels(const QImage& a, const QImage& b) {
     return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);

@@ -13,9 +13,9 @@
 
 #include "diagram/diagram_layout.h"
 #include "diagram/picture_writer.h"
+#include "tests/cli_fixture.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"
-#include "tests/temp_directory.h"
 
 namespace {
 
@@ -24,26 +24,14 @@ using rivo::testing::RunProcess;
 
 const std::string kCli = RIVO_CLI_PATH;
 
-class CliPictureFormats : public ::testing::Test {
+class CliPictureFormats : public rivo::testing::CliFileTest {
   protected:
-    // The commands must not need a window system.
-    void SetUp() override {
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-    }
-
-    std::string File(const std::string& name) const { return (temp_.path() / name).string(); }
-
     // Runs rivo-cli and expects a clean success.
     void Cli(std::vector<std::string> args) const {
         const auto r = RunProcess(kCli, args);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
     }
-
-  private:
-    rivo::testing::TempDirectory temp_;
 };
 
 bool SvgIsWellFormed(const std::string& path) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/cli_fixture.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"
-#include "tests/temp_directory.h"
 
 namespace {
 
@@ -17,17 +17,7 @@ using rivo::testing::RunProcess;
 
 const std::string kCli = RIVO_CLI_PATH;
 
-class CliSheet : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        unsetenv("DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-    }
-    std::string File(const std::string& name) const { return (temp_.path() / name).string(); }
-
-  private:
-    rivo::testing::TempDirectory temp_;
-};
+using CliSheet = rivo::testing::CliFileTest;
 
 // Pixels of a shading, not of an outline, a label or the paper: silver, or the red and green
 // of five circles.

@@ -10,8 +10,8 @@
 
 #include "diagram/diagram_size.h"
 #include "diagram/painter.h"
+#include "tests/cli_fixture.h"
 #include "tests/run_process.h"
-#include "tests/temp_directory.h"
 
 namespace {
 
@@ -20,15 +20,7 @@ using rivo::testing::RunProcess;
 
 const std::string kCli = RIVO_CLI_PATH;
 
-class CliSteps : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-    }
-    rivo::testing::TempDirectory temp_;
-};
+using CliSteps = rivo::testing::CliFileTest;
 
 // Worked by hand from the three circles' regions: A is 1245, B 2356, C 4567.
 TEST_F(CliSteps, PrintsEveryPerformedStep) {
@@ -77,7 +69,7 @@ TEST_F(CliSteps, FailsLikeTheOtherCommands) {
 // -o PREFIX: one picture per printed step, each the painted region set of its line, and none
 // beyond; no step, no file.
 TEST_F(CliSteps, WritesThePictureAfterEachStep) {
-    const std::string prefix = (temp_.path() / "s").string();
+    const std::string prefix = File("s");
     const auto r = RunProcess(kCli, {"steps", "4", "(a+b)*(c-d)+a*d", "-o", prefix});
     ASSERT_EQ(r.status, 0) << r.err;
     std::istringstream lines(r.out);
@@ -93,11 +85,11 @@ TEST_F(CliSteps, WritesThePictureAfterEachStep) {
             << line;
     }
     EXPECT_EQ(count, 5);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.path()), {}), count);
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(Files().size()), count);
 
-    const std::string none = (temp_.path() / "none").string();
+    const std::string none = File("none");
     EXPECT_EQ(RunProcess(kCli, {"steps", "4", "a", "-o", none}).status, 0);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.path()), {}), count);
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(Files().size()), count);
 }
 
 }  // namespace
