@@ -16,6 +16,7 @@
 #include "diagram/atomic_file.h"
 #include "diagram/geometric_renderer.h"
 #include "diagram/worksheet.h"
+#include "diagram/zones.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
 #include "expr/text.h"
@@ -100,7 +101,8 @@ int RunSheet(const Arguments& args, std::ostream&) {
         }
         const diagram::DiagramSize size = prefix.value_or(defaultSize);
         if (const auto drawing = DrawLine(size, expression, number, picture)) {
-            diagrams.push_back({size, drawing->regions, diagram::SheetCaption(expression)});
+            diagrams.push_back({size, drawing->regions, diagram::SheetCaption(expression),
+                                diagram::HiddenZoneList(size, drawing->zones)});
         } else {
             status = 1;
         }

@@ -104,10 +104,20 @@ class SheetPainter {
                       RenderOptions{.hatch = hatch});
 
         painter_.setFont(caption_);
+        // An answer names the zones it holds but cannot show after its expression, which gives
+        // way to that note when the line is too short for both.
+        const QString note =
+            answers && !diagram.hidden.empty()
+                ? QStringLiteral(" (also %1, not drawn)").arg(QString::fromLatin1(diagram.hidden))
+                : QString();
+        const QString expression = QString::fromUtf8(
+            diagram.caption.data(), static_cast<qsizetype>(diagram.caption.size()));
+        // The expression keeps at least a third of the line.
+        const double room =
+            std::max(inner.width() - captionMetrics.horizontalAdvance(note), inner.width() / 3);
         const QString caption = captionMetrics.elidedText(
-            QString::fromUtf8(diagram.caption.data(),
-                              static_cast<qsizetype>(diagram.caption.size())),
-            Qt::ElideRight, inner.width());
+            captionMetrics.elidedText(expression, Qt::ElideRight, room) + note, Qt::ElideRight,
+            inner.width());
         painter_.drawText(
             QRectF(inner.left(), square.bottom() + Dots(1.5), inner.width(), captionHeight),
             Qt::AlignHCenter | Qt::AlignTop, caption);

@@ -17,6 +17,9 @@ struct SheetDiagram {
     DiagramSize size = DiagramSize::kThree;
     std::string regions;
     std::string caption;  // SheetCaption of the expression
+    // The zones of the set that the diagram cannot show (HiddenZoneList), named on the answer
+    // page so that a shading that looks empty or short is not taken for the whole set.
+    std::string hidden;
 };
 
 inline constexpr std::size_t kSheetColumns = 2;
@@ -34,7 +37,8 @@ std::string SheetCaption(std::string_view expression);
 
 // The pages: ceil(n / 6) exercise pages, then as many answer pages, each with a heading, the
 // diagrams in 2 columns of 3, numbered "1.", "2.", ... in the order given, each with its caption
-// under it, elided to the width of its cell. Needs a QGuiApplication (for the fonts).
+// under it, elided to the width of its cell; an answer whose set holds zones its diagram cannot
+// show names them beside its number. Needs a QGuiApplication (for the fonts).
 QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, bool hatch);
 
 }  // namespace rivo::diagram
