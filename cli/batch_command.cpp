@@ -1,9 +1,13 @@
 #include "cli/batch_command.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QImage>
+#include <cerrno>
 #include <iostream>
+#include <map>
+#include <system_error>
 
 #include "cli/commands.h"
 #include "cli/line_reader.h"
@@ -70,30 +74,39 @@ std::string_view FolderOf(std::string_view file) {
 }
 
 // The pictures of a batch are each written whole (a new file renamed into place) but synced
-// together: one sync of the file system per folder written in a row, instead of two for every
+// together at the end: one sync of each file system written to, instead of two for every
 // picture, which on a disk take longer than all the rest of the work.
-class FolderSync {
+class FileSystemSync {
   public:
-    // After `file` was written: the folder written before it is synced when it is another one.
+    // After `file` was written: its file system is remembered, by a folder on it. False when
+    // the folder cannot be looked at, which is reported.
     bool Wrote(const std::string& file) {
-        const bool synced = pending_.empty() || FolderOf(pending_) == FolderOf(file) || Now();
-        pending_ = file;
-        return synced;
+        const std::string folder(FolderOf(file));
+        struct stat status {};
+        if (stat(folder.c_str(), &status) != 0) {
+            std::cerr << "rivo-cli: cannot look at " << folder << ": "
+                      << std::generic_category().message(errno) << '\n';
+            return false;
+        }
+        pending_.try_emplace(status.st_dev, file);
+        return true;
     }
-    // Syncs the folder last written, if any; a failure is reported.
+    // Syncs every file system written to; a failure is reported.
     bool Now() {
-        if (pending_.empty()) return true;
-        const auto failure = diagram::SyncFileSystemOf(pending_);
-        if (failure) {
-            std::cerr << "rivo-cli: cannot sync the pictures in " << FolderOf(pending_) << ": "
-                      << *failure << '\n';
+        bool synced = true;
+        for (const auto& [device, file] : pending_) {
+            if (const auto failure = diagram::SyncFileSystemOf(file)) {
+                std::cerr << "rivo-cli: cannot sync the pictures in " << FolderOf(file) << ": "
+                          << *failure << '\n';
+                synced = false;
+            }
         }
         pending_.clear();
-        return !failure;
+        return synced;
     }
 
   private:
-    std::string pending_;  // the last picture written and not yet synced
+    std::map<dev_t, std::string> pending_;  // a picture written on each file system
 };
 
 }  // namespace
@@ -113,15 +126,15 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
     bool tooLong = false;
     int status = 0;
     QImage picture;
-    FolderSync folders;
+    FileSystemSync folders;
     while (lines.Next(text, tooLong, expr::kMaxExpressionBytes)) {
         const std::size_t number = lines.LineNumber();
+        if (IsSkippedLine(text)) continue;
         if (tooLong) {
             ReportLine(number, expr::kTooLargeMessage);
             status = 1;
             continue;
         }
-        if (IsSkippedLine(text)) continue;
         const auto drawing = DrawLine(size, text, number, picture);
         if (!drawing) {
             status = 1;

@@ -186,7 +186,10 @@ constexpr Command kCommands[] = {
      "one line per operator step: number, tab, sub-expression,\n"
      "                             tab, region set (-o: PREFIX-1.png, ... after each step)",
      RunSteps},
-    {"express", "N REGIONS", 2, "the shortest expression for a region set", RunExpress},
+    {"express", "N REGIONS", 2,
+     "a shortest expression for a region set (of all for N = 3;\n"
+     "                             of sums of a*b-(c+d) terms for 4 and 5)",
+     RunExpress},
     {"zones", "N EXPR", 2,
      "one line per combination of circles: circles, tab,\n"
      "                             region code or -, tab, in or out",

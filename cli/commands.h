@@ -27,12 +27,6 @@ std::span<const Command> Commands();
 // output keeps what the command wrote.
 inline constexpr int kDifferentStatus = 3;
 
-// The N operand: 3, 4 or 5, else a UsageError.
-diagram::DiagramSize ReadDiagramSize(const std::string& operand);
-
-// Writes the lines, each with its newline, once the run's budget has paid for them.
-void WriteLines(expr::RunBudget& budget, std::ostream& out, std::span<const std::string> lines);
-
 // Thrown when an operand's source cannot be read; what() names the source and the cause.
 class InputError : public std::runtime_error {
   public:

@@ -9,6 +9,7 @@
 #include "cli/picture_output.h"
 #include "diagram/painter.h"
 #include "diagram/steps.h"
+#include "expr/error.h"
 #include "expr/infix.h"
 #include "expr/m_tree.h"
 
@@ -23,6 +24,11 @@ int RunSteps(const Arguments& args, std::ostream& out) {
     expr::ScopedCharge held(budget);
     const std::vector<diagram::TreeStep> steps =
         diagram::EvaluationStepsOf(tree, listing, size, held);
+    if (args.output && steps.size() > kMaxStepPictures) {
+        throw expr::PipelineError("The expression has " + std::to_string(steps.size()) +
+                                  " steps, more than the " + std::to_string(kMaxStepPictures) +
+                                  " that get a picture each");
+    }
 
     // A step's text is its whole sub-expression, so a chain's lines add up to the square of its
     // length: the writer charges every line as it grows, and the run ends once they are too

@@ -1,14 +1,20 @@
 // rivo-cli steps: the evaluation of an expression one operator step at a time.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 
 #include "cli/arguments.h"
 
 namespace rivo::cli {
 
+// The most pictures -o writes: a file each is for following a lesson's expression, and a long
+// one would otherwise fill a disk with hundreds of thousands of files.
+inline constexpr std::size_t kMaxStepPictures = 1000;
+
 // steps N EXPR [-o PREFIX]: per step, its number, a tab, the operator's sub-expression, a tab
-// and the region set computed; with -o, PREFIX-K.png holds the picture after step K.
+// and the region set computed; with -o, PREFIX-K.png holds the picture after step K. With -o,
+// more than kMaxStepPictures steps are a pipeline error, before anything is written.
 int RunSteps(const Arguments& args, std::ostream& out);
 
 }  // namespace rivo::cli

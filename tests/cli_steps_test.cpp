@@ -52,11 +52,18 @@ TEST_F(CliSteps, FailsLikeTheOtherCommands) {
         int status;
         std::string err;  // the first line
     };
+    std::string chain = "a";
+    for (int i = 0; i < 1001; ++i)
+        chain += "+a";
     const Case cases[] = {
         {{"steps", "3", "0/0"}, 1, "Invalid floating point operation."},
         {{"steps", "6", "a"}, 2, "rivo-cli: N must be 3, 4 or 5, not \"6\""},
         {{"steps", "3"}, 2, "rivo-cli: steps takes N EXPR [-o PREFIX]"},
         {{"steps", "3", "a+b", "-o", ""}, 2, "rivo-cli: the output prefix is empty"},
+        // One picture per step stops short of filling a disk: refused before any is written.
+        {{"steps", "3", chain, "-o", File("p")},
+         1,
+         "The expression has 1001 steps, more than the 1000 that get a picture each."},
     };
     for (const Case& c : cases) {
         const auto r = RunProcess(kCli, c.args);
@@ -64,6 +71,7 @@ TEST_F(CliSteps, FailsLikeTheOtherCommands) {
         EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
         EXPECT_EQ(r.out, "");
     }
+    EXPECT_TRUE(Files().empty());
 }
 
 // -o PREFIX: one picture per printed step, each the painted region set of its line, and none
