@@ -126,7 +126,7 @@ bool SomeTextMakes(const TreeContainer& tree, NodeId node) {
 TEST(InfixWriter, EverySubtreeOfARandomTextReadsBack) {
     const rivo::testing::SeparatorScope dot('.');
     std::mt19937 rng(20261208);
-    for (int round = 0; round < 1500; ++round) {
+    for (int round = 0; round < 600; ++round) {
         const std::string text = RandomText(rng, 1 + round % 6);
         RunBudget budget;
         TreeContainer tree(budget);
