@@ -306,14 +306,13 @@ void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
     treeIsDrawn_ = false;
     RunRequest(this, [&] {
         std::string text = eIN->text().toStdString();
-        diagram::Drawing drawing = diagram::DrawDiagram(size, text, defTV, MOP, picture_);
+        const diagram::Drawing drawing = diagram::DrawDiagram(size, text, defTV, MOP, picture_);
         const QString hidden = HiddenZonesText(size, drawing.zones);
         IM->setAccessibleDescription(DescribeDiagram(size, drawing.regions) +
                                      (hidden.isEmpty() ? QString() : u' ' + hidden + u'.'));
         hiddenZonesMarker_->setToolTip(hidden);
         hiddenZonesMarker_->setAccessibleDescription(hidden);
         hiddenZonesMarker_->setVisible(!hidden.isEmpty());
-        regions_ = std::move(drawing.regions);
         pictureSize_ = size;
         pictureZones_ = drawing.zones;
         drawnText_ = std::move(text);
@@ -382,6 +381,10 @@ void Tfrm_gorsek::ShowPictureMenu(const QPoint& position) {
     if (const auto menu = BuildPictureMenu()) menu->exec(IM->mapToGlobal(position));
 }
 
+std::string Tfrm_gorsek::ShownRegions() const {
+    return pictureSize_ ? diagram::RegionsOfZones(*pictureSize_, pictureZones_) : std::string();
+}
+
 void Tfrm_gorsek::ShowPicture() {
     if (picture_.isNull() || !pictureSize_) return;
     const qreal ratio = IM->devicePixelRatioF();
@@ -390,7 +393,7 @@ void Tfrm_gorsek::ShowPicture() {
         return;
     }
     QImage crisp = diagram::RenderDiagramImage(
-        *pictureSize_, regions_, qRound(picture_.width() * ratio), diagram::RenderOptions{});
+        *pictureSize_, ShownRegions(), qRound(picture_.width() * ratio), diagram::RenderOptions{});
     crisp.setDevicePixelRatio(ratio);
     IM->setPixmap(QPixmap::fromImage(crisp));
 }
@@ -398,8 +401,8 @@ void Tfrm_gorsek::ShowPicture() {
 diagram::Picture Tfrm_gorsek::WritablePicture() const {
     diagram::Picture picture{picture_, {}, picture_.width()};
     if (pictureSize_) {
-        picture.draw = [size = *pictureSize_, regions = regions_](QPainter& painter,
-                                                                  const QRectF& target) {
+        picture.draw = [size = *pictureSize_, regions = ShownRegions()](QPainter& painter,
+                                                                        const QRectF& target) {
             diagram::RenderDiagram(painter, target, size, regions, diagram::RenderOptions{});
         };
     }

@@ -115,12 +115,13 @@ class Tfrm_gorsek : public QWidget {
     void ShowPicture();
     // The picture as the writer takes it: the template picture and its geometric drawing.
     diagram::Picture WritablePicture() const;
+    // The region set IM shows: the drawn part of the last draw's truth set.
+    std::string ShownRegions() const;
     QString AskForPictureFile(const QString& proposed);
 
     QImage picture_;
-    // The region set IM shows, for the pictures drawn rather than painted.
-    std::string regions_;
-    // The size of the diagram IM shows, and the truth set of the draw that painted it.
+    // The size of the diagram IM shows, and the truth set of the draw that painted it (whose
+    // drawn part is the region set of the pictures drawn rather than painted).
     std::optional<diagram::DiagramSize> pictureSize_;
     diagram::ZoneSet pictureZones_ = 0;
     // Over IM's corner while the last draw's set holds zones the diagram cannot show; its

@@ -1,8 +1,5 @@
 #include "cli/commands.h"
 
-#include "cli/batch_command.h"
-#include "cli/sheet_command.h"
-
 #include <unistd.h>
 
 #include <QImage>
@@ -12,8 +9,10 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/batch_command.h"
 #include "cli/express_command.h"
 #include "cli/picture_output.h"
+#include "cli/sheet_command.h"
 #include "cli/steps_command.h"
 #include "cli/zone_commands.h"
 #include "diagram/diagram_layout.h"
@@ -22,6 +21,7 @@
 #include "diagram/evaluator.h"
 #include "diagram/painter.h"
 #include "diagram/picture_writer.h"
+#include "diagram/zones.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"
 #include "expr/tree.h"
@@ -119,16 +119,6 @@ int RunListing(const Arguments& args, std::ostream& out) {
     return 0;
 }
 
-// The circles a region lies in, a space between two: "A B".
-std::string SpacedCirclesOf(diagram::DiagramSize size, char code) {
-    std::string circles;
-    for (const char letter : diagram::CirclesOf(size, code)) {
-        if (!circles.empty()) circles += ' ';
-        circles += letter;
-    }
-    return circles;
-}
-
 // regions N EXPR [--key]: the region set on one line (empty for the empty set); with --key, one
 // more line per code: the code, a tab, and the circles it lies in.
 int RunRegions(const Arguments& args, std::ostream& out) {
@@ -145,7 +135,7 @@ int RunRegions(const Arguments& args, std::ostream& out) {
     out << regions << '\n';
     if (args.key) {
         for (const char code : regions)
-            out << code << '\t' << SpacedCirclesOf(size, code) << '\n';
+            out << code << '\t' << diagram::CirclesOf(size, code, " ") << '\n';
     }
     WriteHiddenZoneNote(std::cerr, size, evaluation.zones);
     return 0;

@@ -174,10 +174,6 @@ constexpr const SeedEntry* FindSeed(DiagramSize size, char code) {
     return nullptr;
 }
 
-// The circles a region lies in: the letters of the variables whose set holds its code, in
-// letter order ("AB"); empty for a code the size does not have.
-std::string CirclesOf(DiagramSize size, char code);
-
 namespace layout_checks {
 
 constexpr bool Holds(std::string_view text, char c) {

@@ -13,6 +13,7 @@
 
 #include "diagram/diagram_layout.h"
 #include "diagram/painter.h"
+#include "diagram/zones.h"
 
 namespace rivo::diagram {
 

@@ -2,6 +2,10 @@
 
 namespace rivo::diagram {
 
+std::string CirclesOf(DiagramSize size, char code, std::string_view separator) {
+    return ZoneName(ZoneOfRegion(size, code), separator);
+}
+
 ZoneSet ZonesOfRegions(DiagramSize size, std::string_view regions) {
     ZoneSet zones = 0;
     for (const char code : regions) {

@@ -55,6 +55,10 @@ constexpr ZoneSet DrawnZones(DiagramSize size) {
     return zones;
 }
 
+// The circles a region lies in, `separator` between two: "AB" or "A B"; empty for a code the
+// size does not have.
+std::string CirclesOf(DiagramSize size, char code, std::string_view separator = {});
+
 // The zones of a region set; foreign codes are no zone.
 ZoneSet ZonesOfRegions(DiagramSize size, std::string_view regions);
 
