@@ -135,7 +135,7 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
             status = 1;
             continue;
         }
-        const auto drawing = DrawLine(size, text, number, picture);
+        const auto drawing = DrawLine(size, text, number, &picture);
         if (!drawing) {
             status = 1;
             continue;

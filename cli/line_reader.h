@@ -48,8 +48,9 @@ void ReportLine(std::size_t line, const std::string& message);
 
 // The whole road for the expression of one line, on a tree and budget of its own, so that
 // nothing a failed line leaves behind reaches the next. A pipeline error (or memory running
-// out) is reported with the line's number and gives nothing.
+// out) is reported with the line's number and gives nothing. The picture is painted only when
+// one is given.
 std::optional<diagram::Drawing> DrawLine(diagram::DiagramSize size, std::string_view text,
-                                         std::size_t line, QImage& picture);
+                                         std::size_t line, QImage* picture);
 
 }  // namespace rivo::cli

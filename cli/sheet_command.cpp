@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QImage>
 #include <cerrno>
 #include <iostream>
 #include <memory>
@@ -79,7 +78,6 @@ int RunSheet(const Arguments& args, std::ostream&) {
     std::string text;
     bool tooLong = false;
     int status = 0;
-    QImage picture;  // drawn and dropped: the sheet keeps the region sets only
     // The prefix of a size and its tab come before the expression's own limit.
     while (lines.Next(text, tooLong, expr::kMaxExpressionBytes + 2)) {
         const std::size_t number = lines.LineNumber();
@@ -100,7 +98,7 @@ int RunSheet(const Arguments& args, std::ostream&) {
             break;
         }
         const diagram::DiagramSize size = prefix.value_or(defaultSize);
-        if (const auto drawing = DrawLine(size, expression, number, picture)) {
+        if (const auto drawing = DrawLine(size, expression, number, nullptr)) {
             diagrams.push_back({size, drawing->regions, diagram::SheetCaption(expression),
                                 diagram::HiddenZoneList(size, drawing->zones)});
         } else {

@@ -8,8 +8,8 @@
 
 namespace rivo::diagram {
 
-Drawing DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
-                    std::vector<std::string>& listing, QImage& picture) {
+Drawing EvaluateDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                        std::vector<std::string>& listing) {
     expr::Listing lines;
     {
         // The previous listing stays until the new one is complete: both count against the run.
@@ -26,7 +26,12 @@ Drawing DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer
         listing = std::move(lines);
         evaluation = EvaluateZones(listing, size);
     }
-    Drawing drawing{RegionSetOf(size, evaluation), evaluation.zones};
+    return {RegionSetOf(size, evaluation), evaluation.zones};
+}
+
+Drawing DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                    std::vector<std::string>& listing, QImage& picture) {
+    Drawing drawing = EvaluateDiagram(size, text, tree, listing);
     PaintDiagram(size, drawing.regions, picture);
     return drawing;
 }

@@ -20,9 +20,13 @@ struct Drawing {
 };
 
 // Runs the pipeline on `text` (rebuilding the tree in `tree`), replaces the lines of `listing`
-// with the new prefix listing, evaluates them for the size and paints the result into
-// `picture`. A pipeline error propagates before the
-// listing or the picture is touched, so both keep what the previous request left.
+// with the new prefix listing and evaluates them for the size. A pipeline error propagates
+// before the listing is touched, so it keeps what the previous request left.
+Drawing EvaluateDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                        std::vector<std::string>& listing);
+
+// EvaluateDiagram, then the result painted into `picture`, which a pipeline error leaves as it
+// was.
 Drawing DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
                     std::vector<std::string>& listing, QImage& picture);
 
