@@ -125,19 +125,15 @@ int RunRegions(const Arguments& args, std::ostream& out) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     expr::RunBudget budget;
     expr::TreeContainer tree(budget);
-    const expr::Listing listing = expr::BuildListing(ReadExpression(args.operands[1]), tree);
-    diagram::ZoneEvaluation evaluation;
-    {
-        const expr::ScopedCharge stack(budget, diagram::EvaluationBytes(listing.size()));
-        evaluation = diagram::EvaluateZones(listing, size);
-    }
-    const std::string regions = diagram::RegionSetOf(size, evaluation);
-    out << regions << '\n';
+    std::vector<std::string> listing;
+    const diagram::Drawing drawing =
+        diagram::EvaluateDiagram(size, ReadExpression(args.operands[1]), tree, listing);
+    out << drawing.regions << '\n';
     if (args.key) {
-        for (const char code : regions)
+        for (const char code : drawing.regions)
             out << code << '\t' << diagram::CirclesOf(size, code, " ") << '\n';
     }
-    WriteHiddenZoneNote(std::cerr, size, evaluation.zones);
+    WriteHiddenZoneNote(std::cerr, size, drawing.zones);
     return 0;
 }
 

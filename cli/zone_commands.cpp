@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "diagram/evaluator.h"
+#include "diagram/draw.h"
 #include "expr/m_tree.h"
 #include "expr/tree.h"
 
@@ -16,9 +16,8 @@ namespace {
 diagram::ZoneSet TruthSet(diagram::DiagramSize size, const std::string& text,
                           expr::RunBudget& budget) {
     expr::TreeContainer tree(budget);
-    const expr::Listing listing = expr::BuildListing(text, tree);
-    const expr::ScopedCharge stack(budget, diagram::EvaluationBytes(listing.size()));
-    return diagram::EvaluateZones(listing, size).zones;
+    std::vector<std::string> listing;
+    return diagram::EvaluateDiagram(size, text, tree, listing).zones;
 }
 
 // A zone's region code as a column: the code, or "-" where the diagram has none.
