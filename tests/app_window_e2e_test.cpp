@@ -81,36 +81,17 @@ class BackgroundProcess {
     pid_t pid_ = -1;
 };
 
-// An Xvfb server of its own on a free display number, once a client has been served there.
-// A server that names its number and cannot be reached is replaced: the window under test must
-// never be the first to find out.
+// An Xvfb server of its own on a free display number, which it names once it accepts clients.
+// It never resets: by default Xvfb resets whenever its last client leaves, and a client that
+// connects during that moment is refused, so one of the test's own X tools ending just as the
+// window starts would make the window fail to find its display.
 class VirtualDisplay {
   public:
     explicit VirtualDisplay(const std::string& log) {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (Start(log) && PollUntil([&] { return Answers() || !server_->Running(); }) &&
-                Answers()) {
-                return;
-            }
-            server_.reset();
-        }
-        throw std::runtime_error("no Xvfb server could be reached; it said: " +
-                                 rivo::testing::ReadFile(log));
-    }
-    const std::string& Name() const { return name_; }
-
-    // Whether an X client is served on the display.
-    bool Answers() const {
-        return RunProcess("/usr/bin/env", {"DISPLAY=" + name_, "/usr/bin/xdpyinfo"}).status == 0;
-    }
-
-  private:
-    // Starts a server and reads the number it chose; false when it names none.
-    bool Start(const std::string& log) {
         int ready[2];
         if (pipe2(ready, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
         server_.emplace(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0",
-                                                 "1024x768x24", "-nolisten", "tcp"},
+                                                 "1024x768x24", "-nolisten", "tcp", "-noreset"},
                         log, ready[1]);
         close(ready[1]);
         std::string number;
@@ -121,10 +102,17 @@ class VirtualDisplay {
             number += c;
         }
         close(ready[0]);
+        if (number.empty()) throw std::runtime_error("Xvfb did not start");
         name_ = ":" + number;
-        return !number.empty();
+    }
+    const std::string& Name() const { return name_; }
+
+    // Whether an X client is served on the display.
+    bool Answers() const {
+        return RunProcess("/usr/bin/env", {"DISPLAY=" + name_, "/usr/bin/xdpyinfo"}).status == 0;
     }
 
+  private:
     std::optional<BackgroundProcess> server_;
     std::string name_;
 };
