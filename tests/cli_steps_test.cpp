@@ -10,6 +10,7 @@
 
 #include "diagram/diagram_size.h"
 #include "diagram/painter.h"
+#include "tests/cli_cases.h"
 #include "tests/cli_fixture.h"
 #include "tests/run_process.h"
 
@@ -24,26 +25,16 @@ using CliSteps = rivo::testing::CliFileTest;
 
 // Worked by hand from the three circles' regions: A is 1245, B 2356, C 4567.
 TEST_F(CliSteps, PrintsEveryPerformedStep) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string out;
-    };
-    const Case cases[] = {
-        {{"3", "a*b+c"}, "1\ta*b\t25\n2\ta*b+c\t24567\n"},
-        {{"3", "a-(b-c)"}, "1\tb-c\t23\n2\ta-(b-c)\t145\n"},
+    const rivo::testing::CliCase cases[] = {
+        {"a*b+c", {"steps", "3", "a*b+c"}, "", "1\ta*b\t25\n2\ta*b+c\t24567\n"},
+        {"a-(b-c)", {"steps", "3", "a-(b-c)"}, "", "1\tb-c\t23\n2\ta-(b-c)\t145\n"},
         // "2" pushes nothing, so the step takes A with the empty spare entry: A, not 2-A.
-        {{"3", "2-a"}, "1\t2-a\t1245\n"},
-        {{"3", "a"}, ""},
+        {"2-a", {"steps", "3", "2-a"}, "", "1\t2-a\t1245\n"},
+        {"a", {"steps", "3", "a"}, "", ""},
         // The operand of "neg" is a step; the call itself is none.
-        {{"3", "--", "-(a+b)"}, "1\ta+b\t123456\n"},
+        {"-(a+b)", {"steps", "3", "--", "-(a+b)"}, "", "1\ta+b\t123456\n"},
     };
-    for (const Case& c : cases) {
-        std::vector<std::string> args{"steps"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const auto r = RunProcess(kCli, args);
-        EXPECT_EQ(r.status, 0) << c.args.back() << r.err;
-        EXPECT_EQ(r.out, c.out) << c.args.back();
-    }
+    rivo::testing::ExpectCliOutputs(kCli, cases);
 }
 
 TEST_F(CliSteps, FailsLikeTheOtherCommands) {
