@@ -13,6 +13,7 @@
 #include "cli/line_reader.h"
 #include "cli/picture_output.h"
 #include "cli/zone_commands.h"
+#include "diagram/atomic_file.h"
 #include "diagram/picture_writer.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
@@ -68,23 +69,17 @@ std::string NumberedName::For(std::size_t number) const {
 
 namespace {
 
-std::string_view FolderOf(std::string_view file) {
-    const auto slash = file.rfind('/');
-    return slash == std::string_view::npos ? std::string_view(".") : file.substr(0, slash + 1);
-}
-
 // The pictures of a batch are each written whole (a new file renamed into place) but synced
 // together at the end: one sync of each file system written to, instead of two for every
 // picture, which on a disk take longer than all the rest of the work.
 class FileSystemSync {
   public:
-    // After `file` was written: its file system is remembered, by a folder on it. False when
-    // the folder cannot be looked at, which is reported.
+    // After `file` was written: its file system is remembered (stat follows a link to where
+    // the bytes went). False when the file cannot be looked at, which is reported.
     bool Wrote(const std::string& file) {
-        const std::string folder(FolderOf(file));
         struct stat status {};
-        if (stat(folder.c_str(), &status) != 0) {
-            std::cerr << "rivo-cli: cannot look at " << folder << ": "
+        if (stat(file.c_str(), &status) != 0) {
+            std::cerr << "rivo-cli: cannot look at " << file << ": "
                       << std::generic_category().message(errno) << '\n';
             return false;
         }
@@ -96,8 +91,8 @@ class FileSystemSync {
         bool synced = true;
         for (const auto& [device, file] : pending_) {
             if (const auto failure = diagram::SyncFileSystemOf(file)) {
-                std::cerr << "rivo-cli: cannot sync the pictures in " << FolderOf(file) << ": "
-                          << *failure << '\n';
+                std::cerr << "rivo-cli: cannot sync the pictures in " << diagram::FolderOf(file)
+                          << ": " << *failure << '\n';
                 synced = false;
             }
         }
@@ -135,7 +130,7 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
             status = 1;
             continue;
         }
-        const auto drawing = DrawLine(size, text, number, &picture);
+        const auto drawing = DrawLine(size, text, number);
         if (!drawing) {
             status = 1;
             continue;

@@ -97,8 +97,8 @@ int RunPaint(const Arguments& args, std::ostream&) {
     const std::string& file = OutputFile(args, "paint");
     CheckRegionCodes(size, args.operands[1]);
     expr::RunBudget budget;
-    return WriteDiagramPicture(args, size, args.operands[1],
-                               diagram::PaintDiagram(size, args.operands[1]), file, budget);
+    QImage picture;
+    return WriteDiagramPicture(args, size, args.operands[1], picture, file, budget);
 }
 
 // tree EXPR: the root node's tree after the passes, on one line.
@@ -145,9 +145,9 @@ int RunDraw(const Arguments& args, std::ostream& out) {
     expr::RunBudget budget;
     expr::TreeContainer tree(budget);
     std::vector<std::string> listing;
-    QImage picture;
     const diagram::Drawing drawing =
-        diagram::DrawDiagram(size, ReadExpression(args.operands[1]), tree, listing, picture);
+        diagram::EvaluateDiagram(size, ReadExpression(args.operands[1]), tree, listing);
+    QImage picture;
     const int status = WriteDiagramPicture(args, size, drawing.regions, picture, file, budget);
     if (status == 0) WriteHiddenZoneNote(std::cerr, size, drawing.zones);
     return status;

@@ -85,13 +85,12 @@ void ReportLine(std::size_t line, const std::string& message) {
 }
 
 std::optional<diagram::Drawing> DrawLine(diagram::DiagramSize size, std::string_view text,
-                                         std::size_t line, QImage* picture) {
+                                         std::size_t line) {
     try {
         expr::RunBudget budget;
         expr::TreeContainer tree(budget);
         std::vector<std::string> listing;
-        if (picture == nullptr) return diagram::EvaluateDiagram(size, text, tree, listing);
-        return diagram::DrawDiagram(size, text, tree, listing, *picture);
+        return diagram::EvaluateDiagram(size, text, tree, listing);
     } catch (const expr::PipelineError& e) {
         ReportLine(line, e.what());
     } catch (const std::bad_alloc&) {

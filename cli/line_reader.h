@@ -2,7 +2,6 @@
 // any size, or an endless pipe, is read in flat memory.
 #pragma once
 
-#include <QImage>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -48,9 +47,8 @@ void ReportLine(std::size_t line, const std::string& message);
 
 // The whole road for the expression of one line, on a tree and budget of its own, so that
 // nothing a failed line leaves behind reaches the next. A pipeline error (or memory running
-// out) is reported with the line's number and gives nothing. The picture is painted only when
-// one is given.
+// out) is reported with the line's number and gives nothing.
 std::optional<diagram::Drawing> DrawLine(diagram::DiagramSize size, std::string_view text,
-                                         std::size_t line, QImage* picture);
+                                         std::size_t line);
 
 }  // namespace rivo::cli

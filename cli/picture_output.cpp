@@ -4,17 +4,18 @@
 #include <iostream>
 
 #include "diagram/geometric_renderer.h"
+#include "diagram/painter.h"
 #include "diagram/picture_writer.h"
 
 namespace rivo::cli {
 
 int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::string_view regions,
-                        const QImage& painted, const std::string& file, expr::RunBudget& budget,
+                        QImage& scratch, const std::string& file, expr::RunBudget& budget,
                         diagram::Sync sync, std::string_view prefix) {
     const diagram::PictureFormat* format = diagram::PictureFormatOf(file);
     const diagram::RenderOptions options{.hatch = args.hatch};
     diagram::Picture picture;
-    picture.side = args.size ? PictureSide(*args.size) : painted.width();
+    picture.side = args.size ? PictureSide(*args.size) : diagram::DiagramTemplate(size).width();
     picture.draw = [&](QPainter& painter, const QRectF& target) {
         diagram::RenderDiagram(painter, target, size, regions, options);
     };
@@ -22,9 +23,12 @@ int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::s
     const auto side = static_cast<std::size_t>(picture.side);
     const expr::ScopedCharge charge(budget, 2 * side * side * 4);
     if (format != nullptr && !format->vector) {
-        picture.raster = args.size || args.hatch
-                             ? diagram::RenderDiagramImage(size, regions, picture.side, options)
-                             : painted;
+        if (args.size || args.hatch) {
+            picture.raster = diagram::RenderDiagramImage(size, regions, picture.side, options);
+        } else {
+            diagram::PaintDiagram(size, regions, scratch);
+            picture.raster = scratch;
+        }
     }
     if (const auto failure = diagram::WritePicture(picture, file, sync)) {
         std::cerr << "rivo-cli: " << prefix << "cannot write the picture to " << file << ": "

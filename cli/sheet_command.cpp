@@ -13,7 +13,7 @@
 #include "cli/commands.h"
 #include "cli/line_reader.h"
 #include "diagram/atomic_file.h"
-#include "diagram/geometric_renderer.h"
+#include "diagram/picture_writer.h"
 #include "diagram/worksheet.h"
 #include "diagram/zones.h"
 #include "expr/error.h"
@@ -23,14 +23,6 @@
 namespace rivo::cli {
 
 namespace {
-
-bool EndsWithPdf(const std::string& file) {
-    if (file.size() < 4) return false;
-    std::string tail = file.substr(file.size() - 4);
-    for (char& c : tail)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return tail == ".pdf";
-}
 
 // The input of the sheet: FILE opened for reading, or standard input for "-".
 class InputFile {
@@ -67,7 +59,8 @@ std::optional<diagram::DiagramSize> SizePrefix(const std::string& line) {
 int RunSheet(const Arguments& args, std::ostream&) {
     const diagram::DiagramSize defaultSize = ReadDiagramSize(args.operands[0]);
     if (!args.output) throw UsageError{"sheet needs -o FILE"};
-    if (!EndsWithPdf(*args.output)) {
+    const diagram::PictureFormat* format = diagram::PictureFormatOf(*args.output);
+    if (format == nullptr || format->name != "PDF") {
         throw UsageError{"the sheet's FILE must end in .pdf, not \"" + *args.output + "\""};
     }
     const std::string& file = *args.output;
@@ -98,7 +91,7 @@ int RunSheet(const Arguments& args, std::ostream&) {
             break;
         }
         const diagram::DiagramSize size = prefix.value_or(defaultSize);
-        if (const auto drawing = DrawLine(size, expression, number, nullptr)) {
+        if (const auto drawing = DrawLine(size, expression, number)) {
             diagrams.push_back({size, drawing->regions, diagram::SheetCaption(expression),
                                 diagram::HiddenZoneList(size, drawing->zones)});
         } else {
@@ -112,7 +105,6 @@ int RunSheet(const Arguments& args, std::ostream&) {
         return 1;
     }
 
-    diagram::EnsureFontDatabase();
     const QByteArray pdf = diagram::WorksheetPdf(diagrams, args.hatch);
     if (const auto failure = diagram::WriteFileAtomically(
             file, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())))) {

@@ -52,7 +52,6 @@ int RunSteps(const Arguments& args, std::ostream& out) {
     QImage picture;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const std::string regions = diagram::RegionsOfZones(size, steps[i].zones);
-        diagram::PaintDiagram(size, regions, picture);
         const std::string file = *args.output + "-" + std::to_string(i + 1) + ".png";
         const int status = WriteDiagramPicture(args, size, regions, picture, file, budget);
         if (status != 0) return status;

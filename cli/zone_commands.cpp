@@ -28,18 +28,13 @@ std::string RegionColumn(diagram::DiagramSize size, diagram::Zone zone) {
 
 }  // namespace
 
-std::string HiddenZoneNote(diagram::DiagramSize size, diagram::ZoneSet zones,
-                           std::string_view prefix) {
-    const std::string hidden = diagram::HiddenZoneList(size, zones);
-    if (hidden.empty()) return {};
-    return std::string(prefix) +
-           "note: the set also holds zones this diagram cannot show: " + hidden;
-}
-
 void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::ZoneSet zones,
                          std::string_view prefix) {
-    const std::string note = HiddenZoneNote(size, zones, prefix);
-    if (!note.empty()) err << note << '\n';
+    const std::string hidden = diagram::HiddenZoneList(size, zones);
+    if (!hidden.empty()) {
+        err << prefix << "note: the set also holds zones this diagram cannot show: " << hidden
+            << '\n';
+    }
 }
 
 int RunZones(const Arguments& args, std::ostream& out) {

@@ -12,12 +12,8 @@
 
 namespace rivo::cli {
 
-// The line that tells a reader the set holds zones the diagram cannot show, `prefix` in front
-// (e.g. a line number), without a newline; empty when every zone of the set is drawn.
-std::string HiddenZoneNote(diagram::DiagramSize size, diagram::ZoneSet zones,
-                           std::string_view prefix = {});
-
-// Writes HiddenZoneNote to `err` with its newline, when there is one.
+// Writes to `err` the line that tells a reader the set holds zones the diagram cannot show,
+// `prefix` in front (e.g. a line number); nothing when every zone of the set is drawn.
 void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::ZoneSet zones,
                          std::string_view prefix = {});
 

@@ -29,12 +29,6 @@ void IgnoreFileSizeSignal() {
     }
 }
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string BaseOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -148,8 +142,20 @@ WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes
     return std::nullopt;
 }
 
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 WriteFailure SyncFileSystemOf(const std::string& file) {
-    const int fd = open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A link's bytes went to the file it points to, which may lie on another file system.
+    std::string path = file;
+    if (char* resolved = realpath(file.c_str(), nullptr)) {
+        path = resolved;
+        std::free(resolved);
+    }
+    const int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return ErrorText(errno);
     const bool synced = syncfs(fd) == 0;
     const int error = errno;

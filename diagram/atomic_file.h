@@ -23,7 +23,11 @@ enum class Sync { kNow, kLater };
 WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes,
                                  Sync sync = Sync::kNow);
 
-// Writes to disk whatever the file system holding `file` still keeps in memory (syncfs).
+// The folder `path` names its file in: "." for a bare name, "/" for a file at the root.
+std::string FolderOf(const std::string& path);
+
+// Writes to disk whatever the file system holding `file` (the end of a link: where a write to
+// it went) still keeps in memory (syncfs).
 WriteFailure SyncFileSystemOf(const std::string& file);
 
 }  // namespace rivo::diagram

@@ -136,6 +136,7 @@ class SheetPainter {
 }  // namespace
 
 QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, bool hatch) {
+    EnsureFontDatabase();
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
