@@ -199,7 +199,7 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     // A child of the picture's control, painted over it: the picture itself stays as drawn.
     hiddenZonesMarker_ = new QLabel(QStringLiteral("!"), IM);
     hiddenZonesMarker_->setObjectName(QStringLiteral("hiddenZonesMarker"));
-    hiddenZonesMarker_->setGeometry(378, 4, 18, 18);
+    hiddenZonesMarker_->setGeometry(IM->width() - 22, 4, 18, 18);
     hiddenZonesMarker_->setAlignment(Qt::AlignCenter);
     hiddenZonesMarker_->setStyleSheet(
         QStringLiteral("QLabel { background: #ffd400; color: black; font-weight: bold;"
@@ -527,9 +527,9 @@ void Tfrm_gorsek::showEvent(QShowEvent* event) {
     // when it maps it.
     RemoveResizeFromMotifHints(this);
     // On another screen the device-pixel ratio may differ: the picture follows it.
-    if (QWindow* window = windowHandle(); window != nullptr && !screenWatched_) {
-        connect(window, &QWindow::screenChanged, this, &Tfrm_gorsek::ShowPicture);
-        screenWatched_ = true;
+    if (QWindow* window = windowHandle()) {
+        connect(window, &QWindow::screenChanged, this, &Tfrm_gorsek::ShowPicture,
+                Qt::UniqueConnection);
     }
     QWidget::showEvent(event);
 }

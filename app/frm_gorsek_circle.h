@@ -129,7 +129,6 @@ class Tfrm_gorsek : public QWidget {
     QLabel* hiddenZonesMarker_;
     QAction* copyPictureAction_;
     QAction* savePictureAction_;
-    bool screenWatched_ = false;
     QAction* showStepsAction_;
     // The text of the last completed draw, and whether defTV still holds its tree: a draw that
     // fails may leave another tree there, which ShowSteps then builds again from the text.

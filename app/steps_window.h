@@ -61,7 +61,6 @@ class StepsWindow : public QWidget {
     QLabel* Caption(int index) const { return captions_.at(static_cast<std::size_t>(index)); }
     // The step shown at full size, and its number and text beside it.
     QLabel* LargePicture() const { return large_; }
-    QLabel* LargeCaption() const { return largeCaption_; }
     // How many steps are left out, or that there is none; hidden when every step is shown.
     QLabel* Summary() const { return summary_; }
 

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +58,7 @@ int RunBatch(const std::string& input, const std::string& pattern) {
     if (spawned != 0) return -1;
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -22,14 +22,12 @@ RIVO_PACKAGES=(
     fonts-dejavu-core fonts-liberation
     # end-to-end tests of the real window
     xvfb xauth xdotool x11-utils imagemagick
-    # the PDF pictures are rasterised to check what they show
+    # the PDF pictures and worksheets are read back to check what they show (pdftoppm, pdftotext)
     poppler-utils
     # a comma locale for the decimal-separator test (compiled with localedef at test time)
     locales
     # packaging: icon rendering, the .deb's dependencies (dpkg-shlibdeps, file), validators
     librsvg2-bin dpkg-dev file desktop-file-utils appstream mandoc groff-base
-    # the worksheet tests read the PDF back (pdftoppm, pdftotext)
-    poppler-utils
 )
 
 # Only the full benchmark run (scripts/bench.sh without --quick) needs these: the batch
