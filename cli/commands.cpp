@@ -160,18 +160,19 @@ constexpr Command kCommands[] = {
     {"regions", "N EXPR", 2,
      "the region set for N = 3, 4 or 5 circles, one line\n"
      "                             (--key: then one line per region: code, tab, its circles)",
-     RunRegions},
-    {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
+     RunRegions, kKeyOption},
+    {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint,
+     kOutputOption | kHatchOption | kSizeOption},
     {"draw", "N EXPR -o FILE", 2,
      "the picture the window would show\n"
      "                             (--batch: EXPR is -, one picture per line, FILE a pattern)",
-     RunDraw},
+     RunDraw, kOutputOption | kBatchOption | kHatchOption | kSizeOption},
     {"sheet", "N FILE -o OUT.pdf", 2, "a worksheet PDF of the expressions in FILE, one a line",
-     RunSheet},
+     RunSheet, kOutputOption | kHatchOption},
     {"steps", "N EXPR [-o PREFIX]", 2,
      "one line per operator step: number, tab, sub-expression,\n"
      "                             tab, region set (-o: PREFIX-1.png, ... after each step)",
-     RunSteps},
+     RunSteps, kOutputOption},
     {"express", "N REGIONS", 2,
      "a shortest expression for a region set (of all for N = 3;\n"
      "                             of sums of a*b-(c+d) terms for 4 and 5)",

@@ -13,12 +13,22 @@
 
 namespace rivo::cli {
 
+// The options a command takes besides --separator and --help, as bits of Command::options.
+enum CommandOption : unsigned {
+    kOutputOption = 1u << 0,  // -o
+    kBatchOption = 1u << 1,   // --batch
+    kHatchOption = 1u << 2,   // --hatch
+    kSizeOption = 1u << 3,    // --size
+    kKeyOption = 1u << 4,     // --key
+};
+
 struct Command {
     std::string_view name;
     std::string_view operands;  // as the usage shows them, e.g. "N EXPR"
     int operandCount;
     std::string_view summary;
     int (*run)(const Arguments& args, std::ostream& out);
+    unsigned options = 0;  // CommandOption bits
 };
 
 std::span<const Command> Commands();

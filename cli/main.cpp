@@ -67,26 +67,30 @@ void PrintUsage(std::ostream& out) {
 
 // An option given to a command that does not take it, as the reason of a usage error.
 std::optional<std::string> MisplacedOption(const rivo::cli::Arguments& args) {
+    using rivo::cli::CommandOption;
     struct Use {
         std::string_view option;
         bool given;
-        std::vector<std::string_view> commands;  // that take the option
+        CommandOption bit;
     };
     const Use uses[] = {
-        {"-o", args.output.has_value(), {"paint", "draw", "sheet", "steps"}},
-        {"--batch", args.batch, {"draw"}},
-        {"--hatch", args.hatch, {"paint", "draw", "sheet"}},
-        {"--size", args.size.has_value(), {"paint", "draw"}},
-        {"--key", args.key, {"regions"}},
+        {"-o", args.output.has_value(), rivo::cli::kOutputOption},
+        {"--batch", args.batch, rivo::cli::kBatchOption},
+        {"--hatch", args.hatch, rivo::cli::kHatchOption},
+        {"--size", args.size.has_value(), rivo::cli::kSizeOption},
+        {"--key", args.key, rivo::cli::kKeyOption},
     };
     for (const Use& use : uses) {
-        if (!use.given || std::ranges::find(use.commands, args.command) != use.commands.end()) {
-            continue;
+        if (!use.given) continue;
+        std::vector<std::string_view> takers;  // the commands that take the option
+        for (const auto& command : rivo::cli::Commands()) {
+            if ((command.options & use.bit) != 0) takers.push_back(command.name);
         }
+        if (std::ranges::find(takers, args.command) != takers.end()) continue;
         std::string reason = std::string(use.option) + " goes with ";
-        for (std::size_t i = 0; i < use.commands.size(); ++i) {
-            if (i > 0) reason += i + 1 == use.commands.size() ? " and " : ", ";
-            reason += use.commands[i];
+        for (std::size_t i = 0; i < takers.size(); ++i) {
+            if (i > 0) reason += i + 1 == takers.size() ? " and " : ", ";
+            reason += takers[i];
         }
         return reason + ", not " + args.command;
     }
