@@ -9,13 +9,9 @@ std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
                                         const std::vector<std::string>& listing, DiagramSize size,
                                         expr::ScopedCharge& held) {
     expr::RunBudget& budget = tree.Budget();
-    const std::vector<expr::NodeId> nodes = expr::ListedNodes(tree, tree.FirstTopLevel(), budget);
-    // ListedNodes leaves its list charged to the run; this call's own charge takes it over and
-    // gives it back at the end, with the evaluator's stack and steps.
-    budget.ReleaseMemory(nodes.capacity() * sizeof(expr::NodeId));
-    const expr::ScopedCharge charge(budget, nodes.capacity() * sizeof(expr::NodeId) +
-                                                EvaluationBytes(listing.size()) +
-                                                StepBytes(listing.size()));
+    // The node list, the evaluator's stack and its steps, given back at the end.
+    expr::ScopedCharge charge(budget, EvaluationBytes(listing.size()) + StepBytes(listing.size()));
+    const std::vector<expr::NodeId> nodes = expr::ListedNodes(tree, tree.FirstTopLevel(), charge);
     std::vector<EvaluationStep> steps;
     // Reserved whole, so that the evaluator's appends never grow it past its charge.
     steps.reserve(listing.size());

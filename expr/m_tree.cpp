@@ -484,14 +484,12 @@ void ListSubtree(const TreeContainer& tree, NodeId node, RunBudget& budget, List
     charge.Keep();
 }
 
-std::vector<NodeId> ListedNodes(const TreeContainer& tree, NodeId node, RunBudget& budget) {
+std::vector<NodeId> ListedNodes(const TreeContainer& tree, NodeId node, ScopedCharge& charge) {
     std::vector<NodeId> nodes;
-    ScopedCharge charge(budget);
     ForEachPreOrder(tree, node, [&](NodeId current) {
         MakeRoom(nodes, 1, charge);
         nodes.push_back(current);
     });
-    charge.Keep();
     return nodes;
 }
 

@@ -50,8 +50,8 @@ Listing ListTree(TreeContainer& tree);
 void ListSubtree(const TreeContainer& tree, NodeId node, RunBudget& budget, Listing& listing);
 
 // The nodes of the node's subtree in the order ListSubtree lists them: line i of a listing came
-// from node i. Charged like the listing, until the next run starts.
-std::vector<NodeId> ListedNodes(const TreeContainer& tree, NodeId node, RunBudget& budget);
+// from node i. Its growth is charged to `charge`, which the caller holds as long as the list.
+std::vector<NodeId> ListedNodes(const TreeContainer& tree, NodeId node, ScopedCharge& charge);
 
 // The line of one label: " @F" for operators and functions, " @N" for numbers, or nothing.
 std::string AddKindSuffix(const std::string& label);
