@@ -45,13 +45,8 @@ QString TemplateResourcePath(DiagramSize size) {
 }
 
 const QImage& DiagramTemplate(DiagramSize size) {
-    static const auto templates = [] {
-        std::array<QImage, std::size(kDiagramSizes)> images;
-        for (std::size_t i = 0; i < images.size(); ++i)
-            images[i] = LoadTemplate(kDiagramSizes[i]);
-        return images;
-    }();
-    return templates[SizeIndex(size)];
+    static const PerSize<QImage> templates(LoadTemplate);
+    return templates(size);
 }
 
 void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture) {

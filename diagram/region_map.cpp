@@ -58,16 +58,10 @@ std::vector<char> BuildMap(DiagramSize size) {
 }  // namespace
 
 char RegionAt(DiagramSize size, int x, int y) {
-    static const auto maps = [] {
-        std::array<std::vector<char>, std::size(kDiagramSizes)> built;
-        for (std::size_t i = 0; i < built.size(); ++i)
-            built[i] = BuildMap(kDiagramSizes[i]);
-        return built;
-    }();
+    static const PerSize<std::vector<char>> maps(BuildMap);
     if (x < 0 || y < 0 || x >= kTemplateWidth || y >= kTemplateHeight) return 0;
-    return maps[SizeIndex(size)]
-               [static_cast<std::size_t>(y) * static_cast<std::size_t>(kTemplateWidth) +
-                static_cast<std::size_t>(x)];
+    return maps(size)[static_cast<std::size_t>(y) * static_cast<std::size_t>(kTemplateWidth) +
+                      static_cast<std::size_t>(x)];
 }
 
 }  // namespace rivo::diagram
