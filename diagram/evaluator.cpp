@@ -37,16 +37,6 @@ struct Entry {
     char letter = 0;
 };
 
-// The zones of a variable: every zone that lies in its circle.
-ZoneSet ZonesOfVariable(DiagramSize size, char letter) {
-    ZoneSet zones = 0;
-    const Zone circle = Zone{1} << (letter - 'A');
-    for (Zone zone = 1; zone <= ZoneCount(size); ++zone) {
-        if ((zone & circle) != 0) zones |= ZoneBit(zone);
-    }
-    return zones;
-}
-
 ZoneSet Union(ZoneSet a, ZoneSet b) {
     return a | b;
 }
@@ -135,7 +125,7 @@ ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize 
         }
         // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
         const char letter = UpperCase(line[0]);
-        if (VariableSet(size, letter)) stack.Push({ZonesOfVariable(size, letter), letter});
+        if (VariableSet(size, letter)) stack.Push({ZonesOfCircle(size, letter - 'A'), letter});
     }
     return stack.Result();
 }
