@@ -22,14 +22,6 @@ char UpperCase(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// The operator byte of a line that reads "+ @F", "* @F" or "- @F" once upper-cased, else 0.
-char OperatorOf(std::string_view line) {
-    if (line.size() != 4 || line[1] != ' ' || line[2] != '@' || UpperCase(line[3]) != 'F') {
-        return 0;
-    }
-    return line[0] == '+' || line[0] == '*' || line[0] == '-' ? line[0] : 0;
-}
-
 struct Entry {
     ZoneSet zones = 0;
     // The variable whose set this is, 0 for a combination: a variable's region set is the result
@@ -88,8 +80,12 @@ class ZoneStack {
     std::size_t depth_ = 0;
 };
 
+// The operation of a line that reads "+ @F", "* @F" or "- @F" once upper-cased, else none.
 ZoneSet (*OperationOf(std::string_view line))(ZoneSet, ZoneSet) {
-    switch (OperatorOf(line)) {
+    if (line.size() != 4 || line[1] != ' ' || line[2] != '@' || UpperCase(line[3]) != 'F') {
+        return nullptr;
+    }
+    switch (line[0]) {
         case '+':
             return Union;
         case '*':
