@@ -83,14 +83,15 @@ WriteFailure EncodeBmp(const Picture& picture, QByteArray& bytes) {
     return EncodeWithQt(picture.raster, bytes, "BMP", -1);
 }
 
-// Draws the picture into the square at the origin of a vector device, on an opaque white
-// ground whatever `draw` paints.
+// Draws the picture into the square at the origin of a vector device. `draw` paints its own
+// opaque ground, as RenderDiagram does; a raster may have transparent pixels, so it gets a white
+// one.
 void DrawVector(const Picture& picture, QPainter& painter) {
     const QRectF square(0, 0, picture.side, picture.side);
-    painter.fillRect(square, Qt::white);
     if (picture.draw) {
         picture.draw(painter, square);
     } else {
+        painter.fillRect(square, Qt::white);
         painter.drawImage(square, picture.raster);
     }
 }
