@@ -22,30 +22,12 @@ char UpperCase(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// The operator byte of a line that reads "+ @F", "* @F" or "- @F" once upper-cased, else 0.
-char OperatorOf(std::string_view line) {
-    if (line.size() != 4 || line[1] != ' ' || line[2] != '@' || UpperCase(line[3]) != 'F') {
-        return 0;
-    }
-    return line[0] == '+' || line[0] == '*' || line[0] == '-' ? line[0] : 0;
-}
-
 struct Entry {
     ZoneSet zones = 0;
     // The variable whose set this is, 0 for a combination: a variable's region set is the result
     // as stored, not canonical.
     char letter = 0;
 };
-
-// The zones of a variable: every zone that lies in its circle.
-ZoneSet ZonesOfVariable(DiagramSize size, char letter) {
-    ZoneSet zones = 0;
-    const Zone circle = Zone{1} << (letter - 'A');
-    for (Zone zone = 1; zone <= ZoneCount(size); ++zone) {
-        if ((zone & circle) != 0) zones |= ZoneBit(zone);
-    }
-    return zones;
-}
 
 ZoneSet Union(ZoneSet a, ZoneSet b) {
     return a | b;
@@ -98,8 +80,12 @@ class ZoneStack {
     std::size_t depth_ = 0;
 };
 
+// The operation of a line that reads "+ @F", "* @F" or "- @F" once upper-cased, else none.
 ZoneSet (*OperationOf(std::string_view line))(ZoneSet, ZoneSet) {
-    switch (OperatorOf(line)) {
+    if (line.size() != 4 || line[1] != ' ' || line[2] != '@' || UpperCase(line[3]) != 'F') {
+        return nullptr;
+    }
+    switch (line[0]) {
         case '+':
             return Union;
         case '*':
@@ -135,7 +121,7 @@ ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize 
         }
         // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
         const char letter = UpperCase(line[0]);
-        if (VariableSet(size, letter)) stack.Push({ZonesOfVariable(size, letter), letter});
+        if (VariableSet(size, letter)) stack.Push({ZonesOfCircle(size, letter - 'A'), letter});
     }
     return stack.Result();
 }

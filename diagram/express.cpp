@@ -82,17 +82,6 @@ ZoneSet Apply(ZoneSet left, char op, ZoneSet right) {
     return left & ~right;
 }
 
-// The zones inside each circle.
-std::array<ZoneSet, 5> CircleZones(int circles) {
-    std::array<ZoneSet, 5> zones{};
-    for (Zone zone = 1; zone < (Zone{1} << circles); ++zone) {
-        for (int v = 0; v < circles; ++v) {
-            if ((zone >> v & 1u) != 0) zones[static_cast<std::size_t>(v)] |= ZoneBit(zone);
-        }
-    }
-    return zones;
-}
-
 // The longest short expressions that the cover takes as terms.
 constexpr int kShortTermLetters = 3;
 
@@ -106,13 +95,13 @@ int SumCost(const Candidate& c) {
 // sets and forms (a better part makes a better whole), so the table is exact for its bound.
 class Enumeration {
   public:
-    Enumeration(int circles, int maxLetters, bool untilComplete) {
-        const auto circleZones = CircleZones(circles);
-        const std::size_t sets = std::size_t{1} << ((1u << circles) - 1);
+    Enumeration(DiagramSize size, int maxLetters, bool untilComplete) {
+        const int circles = CircleCount(size);
+        const std::size_t sets = std::size_t{1} << ZoneCount(size);
         levels_.emplace_back();  // no expression has no letters
         levels_.emplace_back();
         for (int v = 0; v < circles; ++v) {
-            const ZoneSet zones = circleZones[static_cast<std::size_t>(v)];
+            const ZoneSet zones = ZonesOfCircle(size, v);
             best_[zones][static_cast<std::size_t>(Form::kLetter)] = Letter(v);
             levels_[1].emplace_back(zones, Form::kLetter);
         }
@@ -188,14 +177,14 @@ class Enumeration {
 // Each is built on first use, for its own size only.
 const Enumeration& EnumerationFor(DiagramSize size) {
     if (size == DiagramSize::kThree) {
-        static const Enumeration three(3, 0, true);
+        static const Enumeration three(size, 0, true);
         return three;
     }
     if (size == DiagramSize::kFour) {
-        static const Enumeration four(4, 5, false);
+        static const Enumeration four(size, 5, false);
         return four;
     }
-    static const Enumeration five(5, 4, false);
+    static const Enumeration five(size, 4, false);
     return five;
 }
 
@@ -237,19 +226,18 @@ Candidate TermText(const Term& term, bool first) {
 // zone with the fewest of them.
 class Cover {
   public:
-    Cover(int circles, ZoneSet on, ZoneSet off, const Enumeration* shortOnes) : on_(on) {
-        const auto circleZones = CircleZones(circles);
-        const ZoneSet all = (ZoneSet{1} << ((1u << circles) - 1)) - 1;
+    Cover(DiagramSize size, ZoneSet on, ZoneSet off, const Enumeration* shortOnes) : on_(on) {
+        const int circles = CircleCount(size);
         std::vector<Term> terms;
         unsigned code = 1;
         for (int v = 0; v < circles; ++v)
             code *= 3;
         for (unsigned c = 0; c < code; ++c) {
             Term term;
-            ZoneSet zones = all;
+            ZoneSet zones = AllZones(size);
             unsigned rest = c;
             for (int v = 0; v < circles; ++v, rest /= 3) {
-                const ZoneSet circle = circleZones[static_cast<std::size_t>(v)];
+                const ZoneSet circle = ZonesOfCircle(size, v);
                 if (rest % 3 == 1) {
                     term.product |= 1u << v;
                     zones &= circle;
@@ -530,7 +518,7 @@ class Factoring {
 // frees zones of `off` and no circle is taken twice, so the depth is at most the circles.
 class Solver {
   public:
-    Solver(DiagramSize size) : size_(size), circleZones_(CircleZones(CircleCount(size))) {}
+    Solver(DiagramSize size) : size_(size) {}
 
     // Also the asked zones split by a circle x: x*(…) for those inside it, plus the best for the
     // rest, to which the inside ones are free. Only here, at the top: deeper it costs much and
@@ -538,7 +526,7 @@ class Solver {
     Candidate Split(ZoneSet on, ZoneSet off) {
         Candidate best = Solve(on, off);
         for (int v = 0; v < CircleCount(size_); ++v) {
-            const ZoneSet circle = circleZones_[static_cast<std::size_t>(v)];
+            const ZoneSet circle = ZonesOfCircle(size_, v);
             if ((on & circle) == 0 || (on & ~circle) == 0) continue;
             const Candidate inner = Solve(on & circle, off & circle);
             Candidate inside = Join(Letter(v), '*', inner);
@@ -555,12 +543,12 @@ class Solver {
         Candidate best = EnumerationFor(size_).Match(on, off);
         const int circles = CircleCount(size_);
         // Terms of other shapes make a shorter sum, or a sum of terms factors better.
-        for (const auto& cover : Cover(circles, on, off, nullptr).Solve())
+        for (const auto& cover : Cover(size_, on, off, nullptr).Solve())
             KeepBetter(best, factoring_.Sum(cover));
-        for (const auto& cover : Cover(circles, on, off, &EnumerationFor(size_)).Solve())
+        for (const auto& cover : Cover(size_, on, off, &EnumerationFor(size_)).Solve())
             KeepBetter(best, factoring_.Sum(cover));
         for (int v = 0; v < circles; ++v) {
-            const ZoneSet circle = circleZones_[static_cast<std::size_t>(v)];
+            const ZoneSet circle = ZonesOfCircle(size_, v);
             if ((on & ~circle) == 0 && (off & ~circle) != 0) {
                 const Candidate inner = Solve(on, off & circle);
                 KeepBetter(best, Join(Letter(v), '*', inner));
@@ -576,7 +564,6 @@ class Solver {
 
   private:
     DiagramSize size_;
-    std::array<ZoneSet, 5> circleZones_;
     std::map<std::pair<ZoneSet, ZoneSet>, Candidate> memo_;
     Factoring factoring_;  // the sums of the covers of all the parts, which share many terms
 };

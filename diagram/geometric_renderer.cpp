@@ -22,12 +22,6 @@ namespace {
 // Everything is laid out in the template's 400 x 400 frame and scaled to the target.
 constexpr double kFrame = 400.0;
 
-// Table colours keep red in the low byte.
-QColor FromTableColour(std::uint32_t colour) {
-    return QColor(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
-                  static_cast<int>((colour >> 16) & 0xFFu));
-}
-
 // A box names the outermost pixels of the drawn outline, whose middles lie on the circle: its
 // edge runs half a pixel inside the box's outer edge.
 QRectF CircleRect(const PixelBox& box) {
@@ -176,7 +170,7 @@ void RenderDiagram(QPainter& painter, const QRectF& target, DiagramSize size,
         if (options.hatch) {
             DrawHatch(painter, region, HatchOf(seed->colour));
         } else {
-            painter.fillPath(region, FromTableColour(seed->colour));
+            painter.fillPath(region, QColor(FromTableColour(seed->colour)));
         }
     }
 

@@ -20,12 +20,6 @@ namespace {
 
 const QRgb kWhite = qRgb(255, 255, 255);
 
-// Table colours keep red in the low byte.
-QRgb FromTableColour(std::uint32_t colour) {
-    return qRgb(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
-                static_cast<int>((colour >> 16) & 0xFFu));
-}
-
 QImage LoadTemplate(DiagramSize size) {
     RegisterTemplateResources();
     const QString path = TemplateResourcePath(size);
@@ -70,6 +64,11 @@ void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture)
         if (seed == nullptr) continue;
         SurfaceFill(picture, seed->x, seed->y, kWhite, FromTableColour(seed->colour));
     }
+}
+
+QRgb FromTableColour(std::uint32_t colour) {
+    return qRgb(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
+                static_cast<int>((colour >> 16) & 0xFFu));
 }
 
 QImage PaintDiagram(DiagramSize size, std::string_view regionSet) {

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <cstdint>
 #include <string_view>
 
 #include "diagram/diagram_size.h"
@@ -25,5 +26,8 @@ void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture)
 
 // The same, into a new picture.
 QImage PaintDiagram(DiagramSize size, std::string_view regionSet);
+
+// A colour of the seed table, which keeps red in the low byte, as an opaque Qt colour.
+QRgb FromTableColour(std::uint32_t colour);
 
 }  // namespace rivo::diagram

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <memory>
 #include <vector>
 
 #include "diagram/geometric_renderer.h"
@@ -82,55 +83,64 @@ WriteFailure EncodeBmp(const Picture& picture, QByteArray& bytes) {
     return EncodeWithQt(picture.raster, bytes, "BMP", -1);
 }
 
-// Draws the picture into the square at the origin of a vector device, on an opaque white
-// ground whatever `draw` paints.
+// Draws the picture into the square at the origin of a vector device. `draw` paints its own
+// opaque ground, as RenderDiagram does; a raster may have transparent pixels, so it gets a white
+// one.
 void DrawVector(const Picture& picture, QPainter& painter) {
     const QRectF square(0, 0, picture.side, picture.side);
-    painter.fillRect(square, Qt::white);
     if (picture.draw) {
         picture.draw(painter, square);
     } else {
+        painter.fillRect(square, Qt::white);
         painter.drawImage(square, picture.raster);
     }
 }
 
-WriteFailure EncodeSvg(const Picture& picture, QByteArray& bytes) {
+// Draws the picture on the device `makeDevice` sets up to write into `bytes`: a device that cannot
+// begin or finish its file is a failure that names the format.
+WriteFailure EncodeVector(const Picture& picture, QByteArray& bytes, std::string_view format,
+                          std::unique_ptr<QPaintDevice> (*makeDevice)(QIODevice& out, int side)) {
     bytes.clear();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(QSize(picture.side, picture.side));
-    generator.setViewBox(QRect(0, 0, picture.side, picture.side));
-    // CSS pixels: the file's width in millimetres is then the side in pixels on the web.
-    generator.setResolution(96);
-    generator.setTitle(QStringLiteral("Diagram"));
+    const std::unique_ptr<QPaintDevice> device = makeDevice(buffer, picture.side);
     EnsureFontDatabase();
     QPainter painter;
-    if (!painter.begin(&generator)) return "the picture cannot be drawn as SVG";
+    const auto failure = "the picture cannot be drawn as " + std::string(format);
+    if (!painter.begin(device.get())) return failure;
     DrawVector(picture, painter);
-    painter.end();
+    if (!painter.end()) return failure;
     return std::nullopt;
 }
 
+std::unique_ptr<QPaintDevice> SvgDevice(QIODevice& out, int side) {
+    auto generator = std::make_unique<QSvgGenerator>();
+    generator->setOutputDevice(&out);
+    generator->setSize(QSize(side, side));
+    generator->setViewBox(QRect(0, 0, side, side));
+    // CSS pixels: the file's width in millimetres is then the side in pixels on the web.
+    generator->setResolution(96);
+    generator->setTitle(QStringLiteral("Diagram"));
+    return generator;
+}
+
 // One square page of the picture's side in points, the picture edge to edge.
+std::unique_ptr<QPaintDevice> PdfDevice(QIODevice& out, int side) {
+    auto writer = std::make_unique<QPdfWriter>(&out);
+    writer->setResolution(72);
+    writer->setPageLayout(QPageLayout(
+        QPageSize(QSizeF(side, side), QPageSize::Point, QString(), QPageSize::ExactMatch),
+        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point, QMarginsF(0, 0, 0, 0)));
+    writer->setTitle(QStringLiteral("Diagram"));
+    return writer;
+}
+
+WriteFailure EncodeSvg(const Picture& picture, QByteArray& bytes) {
+    return EncodeVector(picture, bytes, "SVG", SvgDevice);
+}
+
 WriteFailure EncodePdf(const Picture& picture, QByteArray& bytes) {
-    bytes.clear();
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
-    writer.setResolution(72);
-    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(picture.side, picture.side), QPageSize::Point,
-                                               QString(), QPageSize::ExactMatch),
-                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                     QPageLayout::Point, QMarginsF(0, 0, 0, 0)));
-    writer.setTitle(QStringLiteral("Diagram"));
-    EnsureFontDatabase();
-    QPainter painter;
-    if (!painter.begin(&writer)) return "the picture cannot be drawn as PDF";
-    DrawVector(picture, painter);
-    if (!painter.end()) return "the picture cannot be drawn as PDF";
-    return std::nullopt;
+    return EncodeVector(picture, bytes, "PDF", PdfDevice);
 }
 
 constexpr std::string_view kPngExtensions[] = {"png"};

@@ -18,7 +18,8 @@ class QPainter;
 namespace rivo::diagram {
 
 // A picture to write: the raster the raster formats encode, and for the vector formats a way to
-// draw it into a square, with the side the file gives that square (SVG pixels, PDF points).
+// draw it into a square, opaque ground included, with the side the file gives that square (SVG
+// pixels, PDF points).
 // Without `draw` a vector format draws the raster, scaled to the side.
 struct Picture {
     QImage raster;

@@ -29,6 +29,14 @@ constexpr ZoneSet AllZones(DiagramSize size) {
     return (ZoneSet{1} << ZoneCount(size)) - 1;
 }
 
+// The zones inside a circle, 0 for A: every zone with the circle's bit. Zone z is bit z - 1, so
+// the pattern is that of the numbers with bit `circle`, shifted down by one.
+constexpr ZoneSet ZonesOfCircle(DiagramSize size, int circle) {
+    constexpr std::array<ZoneSet, 5> kWithBit = {0xAAAAAAAAu, 0xCCCCCCCCu, 0xF0F0F0F0u, 0xFF00FF00u,
+                                                 0xFFFF0000u};
+    return (kWithBit[static_cast<std::size_t>(circle)] >> 1) & AllZones(size);
+}
+
 // The zone of a region: the circles whose variable set holds its code; 0 for a foreign code.
 constexpr Zone ZoneOfRegion(DiagramSize size, char code) {
     Zone zone = 0;
@@ -85,6 +93,21 @@ constexpr bool RegionsAreDistinctZones(DiagramSize size) {
     }
     return true;
 }
+
+// The circle patterns hold exactly the zones with the circle's bit.
+constexpr bool CirclesHoldTheirZones(DiagramSize size) {
+    for (int circle = 0; circle < CircleCount(size); ++circle) {
+        for (Zone zone = 1; zone <= ZoneCount(size); ++zone) {
+            const bool inside = (ZonesOfCircle(size, circle) & ZoneBit(zone)) != 0;
+            if (inside != ((zone >> circle & 1u) != 0)) return false;
+        }
+    }
+    return true;
+}
+
+static_assert(CirclesHoldTheirZones(DiagramSize::kThree));
+static_assert(CirclesHoldTheirZones(DiagramSize::kFour));
+static_assert(CirclesHoldTheirZones(DiagramSize::kFive));
 
 static_assert(RegionsAreDistinctZones(DiagramSize::kThree));
 static_assert(RegionsAreDistinctZones(DiagramSize::kFour));
