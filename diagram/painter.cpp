@@ -39,8 +39,7 @@ QString TemplateResourcePath(DiagramSize size) {
 }
 
 const QImage& DiagramTemplate(DiagramSize size) {
-    static const PerSize<QImage> templates(LoadTemplate);
-    return templates(size);
+    return BuiltForSize<QImage, LoadTemplate>(size);
 }
 
 void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture) {
