@@ -67,8 +67,8 @@ std::vector<QPainterPath> RegionPaths(DiagramSize size) {
 // A region's path, built once per size: the boolean operations on the circles cost far more
 // than filling the result.
 const QPainterPath& CachedRegionPath(DiagramSize size, char code) {
-    return BuiltForSize<std::vector<QPainterPath>, RegionPaths>(
-        size)[LayoutOf(size).codes.find(code)];
+    static const PerSize<std::vector<QPainterPath>> paths(RegionPaths);
+    return paths(size)[LayoutOf(size).codes.find(code)];
 }
 
 enum class Hatch { kSlash, kBackslash, kCross };

@@ -39,7 +39,8 @@ QString TemplateResourcePath(DiagramSize size) {
 }
 
 const QImage& DiagramTemplate(DiagramSize size) {
-    return BuiltForSize<QImage, LoadTemplate>(size);
+    static const PerSize<QImage> templates(LoadTemplate);
+    return templates(size);
 }
 
 void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture) {

@@ -58,10 +58,10 @@ std::vector<char> BuildMap(DiagramSize size) {
 }  // namespace
 
 char RegionAt(DiagramSize size, int x, int y) {
+    static const PerSize<std::vector<char>> maps(BuildMap);
     if (x < 0 || y < 0 || x >= kTemplateWidth || y >= kTemplateHeight) return 0;
-    return BuiltForSize<std::vector<char>, BuildMap>(
-        size)[static_cast<std::size_t>(y) * static_cast<std::size_t>(kTemplateWidth) +
-              static_cast<std::size_t>(x)];
+    return maps(size)[static_cast<std::size_t>(y) * static_cast<std::size_t>(kTemplateWidth) +
+                      static_cast<std::size_t>(x)];
 }
 
 }  // namespace rivo::diagram
