@@ -4,10 +4,8 @@
 // evaluator reads the sets, and colours are plain 32-bit values the painter converts.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -159,24 +157,6 @@ constexpr std::size_t SizeIndex(DiagramSize size) {
 constexpr const DiagramLayout& LayoutOf(DiagramSize size) {
     return kDiagramLayouts[SizeIndex(size)];
 }
-
-// A value for each diagram size, built by `build` on the first use of that size only (and once,
-// whatever the threads): a run that draws three circles never pays for the five-circle data.
-template <class T>
-class PerSize {
-  public:
-    explicit PerSize(T (*build)(DiagramSize)) : build_(build) {}
-    const T& operator()(DiagramSize size) const {
-        const std::size_t index = SizeIndex(size);
-        std::call_once(built_[index], [&] { values_[index].emplace(build_(size)); });
-        return *values_[index];
-    }
-
-  private:
-    T (*build_)(DiagramSize);
-    mutable std::array<std::once_flag, std::size(kDiagramSizes)> built_;
-    mutable std::array<std::optional<T>, std::size(kDiagramSizes)> values_;
-};
 
 // The stored region set of a set variable (letter 'A' to 'E') in a diagram size, or nothing
 // when the variable does not exist in that size. Stored as written, not canonical.

@@ -55,20 +55,20 @@ QColor OutlineColour(DiagramSize size, const PixelBox& box) {
     return (pixel & 0xFFFFFFu) == 0xFFFFFFu ? QColor(Qt::black) : QColor(pixel);
 }
 
-// The region paths of a size, in code order.
-std::vector<QPainterPath> RegionPaths(DiagramSize size) {
-    const DiagramLayout& layout = LayoutOf(size);
-    std::vector<QPainterPath> paths;
-    for (const char code : layout.codes)
-        paths.push_back(RegionPath(layout, code));
-    return paths;
-}
-
-// A region's path, built once per size: the boolean operations on the circles cost far more
-// than filling the result.
+// The region paths of every size, in code order, built once: the boolean operations on the
+// circles cost far more than filling the result.
 const QPainterPath& CachedRegionPath(DiagramSize size, char code) {
-    static const PerSize<std::vector<QPainterPath>> paths(RegionPaths);
-    return paths(size)[LayoutOf(size).codes.find(code)];
+    static const auto paths = [] {
+        std::array<std::vector<QPainterPath>, std::size(kDiagramSizes)> all;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const DiagramLayout& layout = LayoutOf(kDiagramSizes[i]);
+            for (const char c : layout.codes)
+                all[i].push_back(RegionPath(layout, c));
+        }
+        return all;
+    }();
+    const std::size_t index = LayoutOf(size).codes.find(code);
+    return paths[SizeIndex(size)][index];
 }
 
 enum class Hatch { kSlash, kBackslash, kCross };

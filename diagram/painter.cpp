@@ -39,8 +39,13 @@ QString TemplateResourcePath(DiagramSize size) {
 }
 
 const QImage& DiagramTemplate(DiagramSize size) {
-    static const PerSize<QImage> templates(LoadTemplate);
-    return templates(size);
+    static const auto templates = [] {
+        std::array<QImage, std::size(kDiagramSizes)> images;
+        for (std::size_t i = 0; i < images.size(); ++i)
+            images[i] = LoadTemplate(kDiagramSizes[i]);
+        return images;
+    }();
+    return templates[SizeIndex(size)];
 }
 
 void PaintDiagram(DiagramSize size, std::string_view regionSet, QImage& picture) {

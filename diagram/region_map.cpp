@@ -58,10 +58,16 @@ std::vector<char> BuildMap(DiagramSize size) {
 }  // namespace
 
 char RegionAt(DiagramSize size, int x, int y) {
-    static const PerSize<std::vector<char>> maps(BuildMap);
+    static const auto maps = [] {
+        std::array<std::vector<char>, std::size(kDiagramSizes)> built;
+        for (std::size_t i = 0; i < built.size(); ++i)
+            built[i] = BuildMap(kDiagramSizes[i]);
+        return built;
+    }();
     if (x < 0 || y < 0 || x >= kTemplateWidth || y >= kTemplateHeight) return 0;
-    return maps(size)[static_cast<std::size_t>(y) * static_cast<std::size_t>(kTemplateWidth) +
-                      static_cast<std::size_t>(x)];
+    return maps[SizeIndex(size)]
+               [static_cast<std::size_t>(y) * static_cast<std::size_t>(kTemplateWidth) +
+                static_cast<std::size_t>(x)];
 }
 
 }  // namespace rivo::diagram
