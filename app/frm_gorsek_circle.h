@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "diagram/diagram_size.h"
-#include "diagram/picture_writer.h"
-#include "diagram/zones.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/core/zones.h"
+#include "diagram/draw/picture_writer.h"
 #include "expr/tree.h"
 
 class QAction;

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "diagram/painter.h"
+#include "diagram/draw/painter.h"
 
 namespace rivo::app {
 

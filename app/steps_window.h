@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "diagram/diagram_size.h"
+#include "diagram/core/diagram_size.h"
 
 class QKeyEvent;
 class QMouseEvent;

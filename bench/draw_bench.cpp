@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench/interleaved.h"
-#include "diagram/diagram_layout.h"
-#include "diagram/diagram_size.h"
-#include "diagram/painter.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/draw/painter.h"
 #include "tests/support/window_holders.h"
 
 namespace {

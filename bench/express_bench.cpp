@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "diagram/express.h"
-#include "diagram/zones.h"
+#include "diagram/core/express.h"
+#include "diagram/core/zones.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "diagram/diagram_layout.h"
-#include "diagram/geometric_renderer.h"
-#include "diagram/painter.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/draw/geometric_renderer.h"
+#include "diagram/draw/painter.h"
 
 namespace {
 

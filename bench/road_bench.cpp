@@ -8,7 +8,7 @@
 #include <string>
 
 #include "bench/peak_memory.h"
-#include "diagram/diagram_size.h"
+#include "diagram/core/diagram_size.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
 #include "tests/expression_shapes.h"

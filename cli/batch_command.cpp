@@ -13,10 +13,10 @@
 #include "cli/line_reader.h"
 #include "cli/picture_output.h"
 #include "cli/zone_commands.h"
-#include "diagram/atomic_file.h"
-#include "diagram/picture_writer.h"
+#include "diagram/draw/picture_writer.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
+#include "files/atomic_file.h"
 
 namespace rivo::cli {
 
@@ -90,8 +90,8 @@ class FileSystemSync {
     bool Now() {
         bool synced = true;
         for (const auto& [device, file] : pending_) {
-            if (const auto failure = diagram::SyncFileSystemOf(file)) {
-                std::cerr << "rivo-cli: cannot sync the pictures in " << diagram::FolderOf(file)
+            if (const auto failure = files::SyncFileSystemOf(file)) {
+                std::cerr << "rivo-cli: cannot sync the pictures in " << files::FolderOf(file)
                           << ": " << *failure << '\n';
                 synced = false;
             }
@@ -139,7 +139,7 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
         const std::string file = names.For(number);
         expr::RunBudget budget;
         if (WriteDiagramPicture(args, size, drawing->regions, picture, file, budget,
-                                diagram::Sync::kLater, prefix) != 0) {
+                                files::Sync::kLater, prefix) != 0) {
             status = 1;
         } else {
             WriteHiddenZoneNote(std::cerr, size, drawing->zones, prefix);

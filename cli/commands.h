@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "cli/arguments.h"
-#include "diagram/diagram_size.h"
+#include "diagram/core/diagram_size.h"
 #include "expr/budget.h"
 
 namespace rivo::cli {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "diagram/express.h"
-#include "diagram/zones.h"
+#include "diagram/core/express.h"
+#include "diagram/core/zones.h"
 #include "expr/budget.h"
 
 namespace rivo::cli {

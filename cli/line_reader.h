@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "diagram/diagram_size.h"
-#include "diagram/draw.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/draw/draw.h"
 
 namespace rivo::cli {
 

@@ -15,7 +15,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "diagram/picture_writer.h"
+#include "diagram/draw/picture_writer.h"
 #include "expr/error.h"
 #include "expr/numbers.h"
 #include "expr/text.h"

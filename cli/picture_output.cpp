@@ -3,15 +3,15 @@
 #include <QPainter>
 #include <iostream>
 
-#include "diagram/geometric_renderer.h"
-#include "diagram/painter.h"
-#include "diagram/picture_writer.h"
+#include "diagram/draw/geometric_renderer.h"
+#include "diagram/draw/painter.h"
+#include "diagram/draw/picture_writer.h"
 
 namespace rivo::cli {
 
 int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::string_view regions,
                         QImage& scratch, const std::string& file, expr::RunBudget& budget,
-                        diagram::Sync sync, std::string_view prefix) {
+                        files::Sync sync, std::string_view prefix) {
     const diagram::PictureFormat* format = diagram::PictureFormatOf(file);
     const diagram::RenderOptions options{.hatch = args.hatch};
     diagram::Picture picture;

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "cli/arguments.h"
-#include "diagram/atomic_file.h"
-#include "diagram/diagram_size.h"
+#include "diagram/core/diagram_size.h"
 #include "expr/budget.h"
+#include "files/atomic_file.h"
 
 namespace rivo::cli {
 
@@ -21,6 +21,6 @@ namespace rivo::cli {
 // "line 3: ") in front of it.
 int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::string_view regions,
                         QImage& scratch, const std::string& file, expr::RunBudget& budget,
-                        diagram::Sync sync = diagram::Sync::kNow, std::string_view prefix = {});
+                        files::Sync sync = files::Sync::kNow, std::string_view prefix = {});
 
 }  // namespace rivo::cli

@@ -12,13 +12,13 @@
 
 #include "cli/commands.h"
 #include "cli/line_reader.h"
-#include "diagram/atomic_file.h"
-#include "diagram/picture_writer.h"
-#include "diagram/worksheet.h"
-#include "diagram/zones.h"
+#include "diagram/core/zones.h"
+#include "diagram/draw/picture_writer.h"
+#include "diagram/draw/worksheet.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
 #include "expr/text.h"
+#include "files/atomic_file.h"
 
 namespace rivo::cli {
 
@@ -106,7 +106,7 @@ int RunSheet(const Arguments& args, std::ostream&) {
     }
 
     const QByteArray pdf = diagram::WorksheetPdf(diagrams, args.hatch);
-    if (const auto failure = diagram::WriteFileAtomically(
+    if (const auto failure = files::WriteFileAtomically(
             file, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())))) {
         std::cerr << "rivo-cli: cannot write the sheet to " << file << ": " << *failure << '\n';
         return 1;

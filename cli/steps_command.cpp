@@ -7,8 +7,8 @@
 
 #include "cli/commands.h"
 #include "cli/picture_output.h"
-#include "diagram/painter.h"
-#include "diagram/steps.h"
+#include "diagram/core/steps.h"
+#include "diagram/draw/painter.h"
 #include "expr/error.h"
 #include "expr/infix.h"
 #include "expr/m_tree.h"

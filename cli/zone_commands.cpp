@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "diagram/draw.h"
+#include "diagram/draw/draw.h"
 #include "expr/m_tree.h"
 #include "expr/tree.h"
 

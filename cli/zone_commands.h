@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "cli/arguments.h"
-#include "diagram/diagram_size.h"
-#include "diagram/zones.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/core/zones.h"
 
 namespace rivo::cli {
 

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "diagram/diagram_size.h"
-#include "diagram/evaluator.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/core/evaluator.h"
 #include "expr/error.h"
 #include "expr/numbers.h"
 #include "fuzz/fuzz_support.h"

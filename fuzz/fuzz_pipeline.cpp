@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "diagram/diagram_layout.h"
-#include "diagram/diagram_size.h"
-#include "diagram/evaluator.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/core/evaluator.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
 #include "expr/numbers.h"

@@ -15,7 +15,7 @@
 #include "app/error_report.h"
 #include "app/frm_gorsek_circle.h"
 #include "app/line_edit.h"
-#include "diagram/painter.h"
+#include "diagram/draw/painter.h"
 #include "expr/error.h"
 #include "tests/widget_test_support.h"
 

@@ -25,7 +25,7 @@
 
 #include "app/frm_gorsek_circle.h"
 #include "app/line_edit.h"
-#include "diagram/painter.h"
+#include "diagram/draw/painter.h"
 #include "tests/diagram_geometry.h"
 #include "tests/read_file.h"
 #include "tests/temp_directory.h"

@@ -12,7 +12,7 @@
 #include "app/frm_gorsek_circle.h"
 #include "app/line_edit.h"
 #include "app/steps_window.h"
-#include "diagram/painter.h"
+#include "diagram/draw/painter.h"
 #include "tests/widget_test_support.h"
 
 namespace {

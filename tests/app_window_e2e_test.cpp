@@ -23,8 +23,8 @@
 #include <thread>
 #include <vector>
 
-#include "diagram/diagram_layout.h"
-#include "diagram/painter.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/draw/painter.h"
 #include "tests/diagram_geometry.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"

@@ -22,7 +22,7 @@
 
 #include "app/frm_gorsek_circle.h"
 #include "app/line_edit.h"
-#include "diagram/painter.h"
+#include "diagram/draw/painter.h"
 #include "expr/numbers.h"
 #include "tests/comma_locale.h"
 #include "tests/separator_scope.h"

@@ -12,9 +12,9 @@
 
 #include "app/frm_gorsek_circle.h"
 #include "app/line_edit.h"
-#include "diagram/diagram_layout.h"
-#include "diagram/painter.h"
-#include "diagram/region_map.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/draw/painter.h"
+#include "diagram/draw/region_map.h"
 #include "tests/widget_test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "diagram/painter.h"
+#include "diagram/draw/painter.h"
 #include "tests/cli_fixture.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"

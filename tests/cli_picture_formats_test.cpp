@@ -11,8 +11,8 @@
 #include <set>
 #include <string>
 
-#include "diagram/diagram_layout.h"
-#include "diagram/picture_writer.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/draw/picture_writer.h"
 #include "tests/cli_fixture.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"

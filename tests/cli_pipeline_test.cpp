@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "diagram/diagram_size.h"
-#include "diagram/painter.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/draw/painter.h"
 #include "expr/m_tree.h"
 #include "tests/cli_cases.h"
 #include "tests/run_process.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "diagram/diagram_size.h"
-#include "diagram/painter.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/draw/painter.h"
 #include "tests/cli_cases.h"
 #include "tests/cli_fixture.h"
 #include "tests/run_process.h"

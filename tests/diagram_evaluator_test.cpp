@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "diagram/evaluator.h"
+#include "diagram/core/evaluator.h"
 #include "expr/m_tree.h"
 #include "expr/tree.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <queue>
 
-#include "diagram/templates/template_layout.h"
+#include "diagram/core/template_layout.h"
 
 namespace rivo::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "diagram/diagram_size.h"
+#include "diagram/core/diagram_size.h"
 
 namespace rivo::testing {
 

@@ -5,9 +5,9 @@
 #include <map>
 #include <string>
 
-#include "diagram/diagram_layout.h"
-#include "diagram/flood_fill.h"
-#include "diagram/painter.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/draw/flood_fill.h"
+#include "diagram/draw/painter.h"
 #include "tests/diagram_geometry.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include <string>
 #include <system_error>
 
-#include "diagram/painter.h"
-#include "diagram/picture_writer.h"
+#include "diagram/draw/painter.h"
+#include "diagram/draw/picture_writer.h"
 #include "tests/read_file.h"
 #include "tests/temp_directory.h"
 
@@ -31,8 +31,8 @@ using rivo::diagram::DiagramSize;
 using rivo::diagram::PaintDiagram;
 using rivo::diagram::PictureFormatOf;
 using rivo::diagram::PictureFormats;
-using rivo::diagram::WriteFileAtomically;
 using rivo::diagram::WritePicture;
+using rivo::files::WriteFileAtomically;
 
 void WriteBytes(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "diagram/region_set.h"
+#include "diagram/core/region_set.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
-#include "diagram/diagram_layout.h"
-#include "diagram/geometric_renderer.h"
-#include "diagram/painter.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/draw/geometric_renderer.h"
+#include "diagram/draw/painter.h"
 #include "tests/diagram_geometry.h"
 
 namespace {

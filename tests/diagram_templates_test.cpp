@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "diagram/diagram_layout.h"
-#include "diagram/painter.h"
-#include "diagram/templates/template_layout.h"
+#include "diagram/core/diagram_layout.h"
+#include "diagram/core/template_layout.h"
+#include "diagram/draw/painter.h"
 #include "tests/diagram_geometry.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "diagram/evaluator.h"
-#include "diagram/region_set.h"
-#include "diagram/zones.h"
+#include "diagram/core/evaluator.h"
+#include "diagram/core/region_set.h"
+#include "diagram/core/zones.h"
 #include "expr/m_tree.h"
 #include "expr/tree.h"
 

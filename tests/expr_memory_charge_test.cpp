@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "diagram/evaluator.h"
+#include "diagram/core/evaluator.h"
 #include "expr/error.h"
 #include "expr/m_tree.h"
 #include "expr/notation.h"

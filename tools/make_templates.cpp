@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "diagram/diagram_size.h"
-#include "diagram/templates/template_layout.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/core/template_layout.h"
 #include "tools/serif_glyphs.h"
 
 namespace {

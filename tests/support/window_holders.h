@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "diagram/diagram_size.h"
-#include "diagram/draw.h"
+#include "diagram/core/diagram_size.h"
+#include "diagram/draw/draw.h"
 #include "expr/tree.h"
 
 namespace rivo::testing {

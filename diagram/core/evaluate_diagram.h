@@ -1,0 +1,27 @@
+// One request's evaluation without pictures: expression text in, truth set and region set out.
+// The window, rivo-cli and the web page all go through here; painting comes after (draw.h).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagram/core/diagram_size.h"
+#include "diagram/core/zones.h"
+#include "expr/tree.h"
+
+namespace rivo::diagram {
+
+// What one request drew: the painted region set and the whole truth set, hidden zones included.
+struct Drawing {
+    std::string regions;
+    ZoneSet zones = 0;
+};
+
+// Runs the pipeline on `text` (rebuilding the tree in `tree`), replaces the lines of `listing`
+// with the new prefix listing and evaluates them for the size. A pipeline error propagates
+// before the listing is touched, so it keeps what the previous request left.
+Drawing EvaluateDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                        std::vector<std::string>& listing);
+
+}  // namespace rivo::diagram

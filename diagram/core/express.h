@@ -1,0 +1,19 @@
+// The way back from a shading to an expression: the shortest text in the letters a to e, "+",
+// "*", "-" and parentheses whose set, read by the parser and the evaluator, is a given one. No Qt.
+#pragma once
+
+#include <string>
+
+#include "diagram/core/diagram_size.h"
+#include "diagram/core/zones.h"
+
+namespace rivo::diagram {
+
+// An expression whose zones agree with `wanted` on every zone the diagram draws; the zones it
+// cannot show are free. Fewest letters first, then fewest parentheses, then the smallest text in
+// byte order. Three circles: the shortest of all expressions. Four and five: no longer than the
+// best sum of terms «product minus union», common factors pulled out where that saves letters.
+// The empty set (on the drawn zones) is the empty text.
+std::string ExpressionFor(DiagramSize size, ZoneSet wanted);
+
+}  // namespace rivo::diagram

@@ -1,0 +1,30 @@
+// The evaluation step by step: which node of the tree each operator step of the evaluator
+// performed, and what it computed. No Qt.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "diagram/core/diagram_size.h"
+#include "diagram/core/zones.h"
+#include "expr/tree.h"
+
+namespace rivo::diagram {
+
+// One step: the node of the operator line the evaluator performed and the zones it computed.
+// Where the evaluator skipped a line for want of an operand (as in 2-a, whose "2" pushes
+// nothing), the zones are what was really combined, not that node's own set.
+struct TreeStep {
+    expr::NodeId node;
+    ZoneSet zones;
+};
+
+// The steps of the evaluation of `listing`, the listing of the root of `tree` as ListTree made
+// it, in the order the evaluator performs them. What the walk holds is charged to the tree's
+// budget while it runs; the result is charged to `held`, which the caller keeps while it keeps
+// the result.
+std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
+                                        const std::vector<std::string>& listing, DiagramSize size,
+                                        expr::ScopedCharge& held);
+
+}  // namespace rivo::diagram

@@ -1,0 +1,44 @@
+// A worksheet: pages of numbered blank diagrams with their expressions, then the same diagrams
+// shaded on answer pages, as one A4 PDF.
+#pragma once
+
+#include <QByteArray>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "diagram/core/diagram_size.h"
+
+namespace rivo::diagram {
+
+// What a sheet keeps of one diagram until its answer page: a few bytes whatever the expression.
+struct SheetDiagram {
+    DiagramSize size = DiagramSize::kThree;
+    std::string regions;
+    std::string caption;  // SheetCaption of the expression
+    // The zones of the set that the diagram cannot show (HiddenZoneList), named on the answer
+    // page so that a shading that looks empty or short is not taken for the whole set.
+    std::string hidden;
+};
+
+inline constexpr std::size_t kSheetColumns = 2;
+inline constexpr std::size_t kSheetRows = 3;
+inline constexpr std::size_t kDiagramsPerPage = kSheetColumns * kSheetRows;
+// 100 exercise pages and 100 answer pages: what a class could use, and a PDF of a few
+// megabytes held whole in memory before it is written.
+inline constexpr std::size_t kMaxSheetDiagrams = 600;
+// Far more than a line of the page shows; the rest is elided anyway.
+inline constexpr std::size_t kMaxCaptionBytes = 400;
+
+// The expression as the sheet prints it: at most kMaxCaptionBytes of it, cut between whole
+// UTF-8 characters and then ending in "…", every control byte (a tab) a blank.
+std::string SheetCaption(std::string_view expression);
+
+// The pages: ceil(n / 6) exercise pages, then as many answer pages, each with a heading, the
+// diagrams in 2 columns of 3, numbered "1.", "2.", ... in the order given, each with its caption
+// under it, elided to the width of its cell; an answer whose set holds zones its diagram cannot
+// show names them beside its number. Needs a QGuiApplication (for the fonts).
+QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, bool hatch);
+
+}  // namespace rivo::diagram

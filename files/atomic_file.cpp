@@ -1,0 +1,167 @@
+// Replacing a file whole or not at all, with POSIX calls: every write, the sync, the close and
+// the rename are checked, and on any failure the new file is removed again.
+#include "files/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <random>
+#include <system_error>
+
+namespace rivo::files {
+
+namespace {
+
+std::string ErrorText(int error) {
+    return std::generic_category().message(error);
+}
+
+// A file-size limit sends SIGXFSZ, which ends the process by default; ignored, the write fails
+// with EFBIG and is reported like any other failure. A handler someone installed stays.
+void IgnoreFileSizeSignal() {
+    struct sigaction current {};
+    if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+        std::signal(SIGXFSZ, SIG_IGN);
+    }
+}
+
+std::string BaseOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What a write to `file` would replace: `path` becomes the file itself (the end of a link), and
+// `mode` its permissions when it exists. A failure for anything but a regular file or nothing.
+WriteFailure FindTarget(const std::string& file, std::string& path, std::optional<mode_t>& mode) {
+    path = file;
+    struct stat seen {};
+    if (lstat(file.c_str(), &seen) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        return ErrorText(errno);
+    }
+    if (S_ISLNK(seen.st_mode)) {
+        if (stat(file.c_str(), &seen) != 0) {
+            return errno == ENOENT ? "it is a link to a file that does not exist"
+                                   : ErrorText(errno);
+        }
+        char* resolved = realpath(file.c_str(), nullptr);
+        if (resolved == nullptr) return ErrorText(errno);
+        path = resolved;
+        std::free(resolved);
+    }
+    if (S_ISDIR(seen.st_mode)) return ErrorText(EISDIR);
+    // A device or a pipe is never opened (a pipe would block) nor replaced by a file.
+    if (!S_ISREG(seen.st_mode)) return "it is not a regular file";
+    mode = seen.st_mode & 07777;
+    return std::nullopt;
+}
+
+// The new file beside the target under a name of its own, created exclusively so that nothing
+// that already exists is ever opened. Removed again unless kept.
+class NewFile {
+  public:
+    explicit NewFile(const std::string& target) {
+        // The target's name, shortened to leave room for the tag within a name's 255 bytes.
+        const std::string stem = FolderOf(target) + "/." + BaseOf(target).substr(0, 200) + ".";
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+            path_ = stem + std::to_string(random() % 1000000000u) + ".tmp";
+            fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ < 0 && errno != EEXIST) break;
+        }
+        if (fd_ < 0) path_.clear();
+    }
+    ~NewFile() {
+        if (fd_ >= 0) close(fd_);
+        if (!path_.empty()) unlink(path_.c_str());
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Descriptor() const { return fd_; }
+    const std::string& Path() const { return path_; }
+
+    bool WriteAll(std::string_view bytes) const {
+        while (!bytes.empty()) {
+            const ssize_t written = write(fd_, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR) continue;
+            if (written < 0) return false;
+            if (written == 0) {
+                errno = EIO;
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return true;
+    }
+    // close() reports late write errors of some file systems; it is not retried, since the
+    // descriptor is gone either way.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return close(fd) == 0;
+    }
+    void Keep() { path_.clear(); }
+
+  private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+// The rename itself is durable only once the folder is synced. The new file is in place by
+// now, so a folder that cannot be synced changes nothing about the outcome.
+void SyncFolder(const std::string& target) {
+    const int fd = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes, Sync sync) {
+    IgnoreFileSizeSignal();
+    std::string target;
+    std::optional<mode_t> mode;
+    if (auto refused = FindTarget(file, target, mode)) return refused;
+    NewFile temp(target);
+    if (!temp.IsOpen()) return "cannot create a file in its folder: " + ErrorText(errno);
+    if (mode && fchmod(temp.Descriptor(), *mode) != 0) return ErrorText(errno);
+    if (!temp.WriteAll(bytes) || (sync == Sync::kNow && fsync(temp.Descriptor()) != 0) ||
+        !temp.Close()) {
+        return ErrorText(errno);
+    }
+    if (rename(temp.Path().c_str(), target.c_str()) != 0) return ErrorText(errno);
+    temp.Keep();
+    if (sync == Sync::kNow) SyncFolder(target);
+    return std::nullopt;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+WriteFailure SyncFileSystemOf(const std::string& file) {
+    // A link's bytes went to the file it points to, which may lie on another file system.
+    std::string path = file;
+    if (char* resolved = realpath(file.c_str(), nullptr)) {
+        path = resolved;
+        std::free(resolved);
+    }
+    const int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return ErrorText(errno);
+    const bool synced = syncfs(fd) == 0;
+    const int error = errno;
+    close(fd);
+    if (!synced) return ErrorText(error);
+    return std::nullopt;
+}
+
+}  // namespace rivo::files
