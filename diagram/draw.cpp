@@ -1,33 +1,8 @@
 #include "diagram/draw.h"
 
-#include <utility>
-
-#include "diagram/evaluator.h"
 #include "diagram/painter.h"
-#include "expr/m_tree.h"
 
 namespace rivo::diagram {
-
-Drawing EvaluateDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
-                        std::vector<std::string>& listing) {
-    expr::Listing lines;
-    {
-        // The previous listing stays until the new one is complete: both count against the run.
-        const expr::HeldMemory held(tree.Budget(), expr::ListingBytes(listing));
-        lines = expr::BuildListing(text, tree);
-    }
-    ZoneEvaluation evaluation;
-    {
-        // The evaluator's stack grows with the listing. It is charged before the caller's
-        // listing is replaced, so that a refusal leaves that listing as it was, and allocated
-        // after, once the previous listing is gone.
-        const expr::ScopedCharge stack(tree.Budget(), EvaluationBytes(lines.size()));
-        // The caller's store takes the lines over; moving them is copying and releasing in one.
-        listing = std::move(lines);
-        evaluation = EvaluateZones(listing, size);
-    }
-    return {RegionSetOf(size, evaluation), evaluation.zones};
-}
 
 Drawing DrawDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
                     std::vector<std::string>& listing, QImage& picture) {

@@ -1,0 +1,27 @@
+// One request without a picture: expression text in, the region set and the truth set out. The
+// window, rivo-cli (through draw.h) and the web page all run the pipeline through here. No Qt.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagram/diagram_size.h"
+#include "diagram/zones.h"
+#include "expr/tree.h"
+
+namespace rivo::diagram {
+
+// What one request drew: the painted region set and the whole truth set, hidden zones included.
+struct Drawing {
+    std::string regions;
+    ZoneSet zones = 0;
+};
+
+// Runs the pipeline on `text` (rebuilding the tree in `tree`), replaces the lines of `listing`
+// with the new prefix listing and evaluates them for the size. A pipeline error propagates
+// before the listing is touched, so it keeps what the previous request left.
+Drawing EvaluateDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
+                        std::vector<std::string>& listing);
+
+}  // namespace rivo::diagram
