@@ -227,7 +227,7 @@ void Rebuild(TreeContainer& tree, NodeId node, const RebuildRule& rule,
     const NodeId v = rule.shape.usesV || rule.consumed == 2 ? tree.Child(node, 1) : kNoNode;
     std::string exponent;
     if (rule.shape.usesExponent) {
-        const long double lowered = ParseNumber(tree.Label(v)) - 1.0L;
+        const long double lowered = Difference(ParseNumber(tree.Label(v)), 1);
         tree.Budget().ChargeWork(FormatWork(lowered));
         exponent = FormatNumber(lowered);
     }

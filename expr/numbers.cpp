@@ -3,16 +3,18 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <system_error>
 #include <vector>
 
-#include <gmp.h>
-
+#include "expr/big_integer.h"
 #include "expr/error.h"
+#include "expr/extended.h"
 
 namespace rivo::expr {
 
@@ -36,6 +38,28 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// from_chars for a double, rounded to nearest: "result_out_of_range" for a value beyond the
+// double range or one that rounds to zero (a denormal is in range). The WebAssembly build's C++
+// library has no from_chars for floating point; there the C library's strtod reads the same
+// text, which holds only a sign, digits, '.' and an exponent, so no locale can read it
+// otherwise: the program never changes the C library's locale from "C".
+std::from_chars_result ReadDouble(const std::string& text, double& value) {
+    const char* const first = text.data();
+#if defined(__cpp_lib_to_chars)
+    return std::from_chars(first, first + text.size(), value);
+#else
+    errno = 0;
+    char* end = nullptr;
+    const double read = std::strtod(first, &end);
+    if (end == first) return {first, std::errc::invalid_argument};
+    if (errno == ERANGE && (read == 0 || std::isinf(read))) {
+        return {end, std::errc::result_out_of_range};
+    }
+    value = read;
+    return {end, std::errc{}};
+#endif
+}
+
 // The faults an x87 would trap on, raised from the result instead.
 long double Checked(long double result) {
     if (std::isnan(result)) throw PipelineError(kInvalidMessage);
@@ -43,35 +67,22 @@ long double Checked(long double result) {
     return result;
 }
 
-// An arbitrary-precision integer of GMP, released with its scope.
-class BigInteger {
-  public:
-    BigInteger() { mpz_init(value_); }
-    BigInteger(const BigInteger&) = delete;
-    BigInteger& operator=(const BigInteger&) = delete;
-    ~BigInteger() { mpz_clear(value_); }
-    mpz_ptr get() { return value_; }
-
-  private:
-    mpz_t value_;
-};
-
 // target = 5^exponent. The powers 5^(27j) are kept once made (all of them, up to the 5^4967
 // that the smallest extended value needs, take some 130 KiB), so a power costs one
 // multiplication by 5^(exponent mod 27), which fits a machine word.
-void SetPowerOfFive(mpz_ptr target, std::uint64_t exponent) {
+void SetPowerOfFive(BigInteger& target, std::uint64_t exponent) {
     constexpr std::uint64_t kStep = 27;
     thread_local std::vector<std::unique_ptr<BigInteger>> kept;
-    const std::uint64_t index = exponent / kStep;
+    const auto index = static_cast<std::size_t>(exponent / kStep);
     if (index >= kept.size()) kept.resize(index + 1);
     if (!kept[index]) {
         kept[index] = std::make_unique<BigInteger>();
-        mpz_ui_pow_ui(kept[index]->get(), 5, index * kStep);
+        kept[index]->SetPower(5, std::uint64_t{index} * kStep);
     }
     std::uint64_t rest = 1;
-    for (std::uint64_t i = index * kStep; i < exponent; ++i)
+    for (std::uint64_t i = std::uint64_t{index} * kStep; i < exponent; ++i)
         rest *= 5;
-    mpz_mul_ui(target, kept[index]->get(), rest);
+    target.SetProduct(*kept[index], rest);
 }
 
 // The first 16 significant digits of a positive finite magnitude, cut off (not rounded), as
@@ -103,33 +114,29 @@ LeadingDigits CutDigits(long double magnitude) {
         const std::int64_t s = 16 - exponent;
         const std::int64_t shift = k + s;
         if (s >= 0) {
-            SetPowerOfFive(number.get(), static_cast<std::uint64_t>(s));
-            mpz_mul_ui(number.get(), number.get(), m);
+            SetPowerOfFive(number, static_cast<std::uint64_t>(s));
+            number.Multiply(m);
         } else {
-            mpz_set_ui(number.get(), m);
+            number.Set(m);
         }
-        if (shift >= 0) {
-            mpz_mul_2exp(number.get(), number.get(), static_cast<mp_bitcnt_t>(shift));
-        }
+        if (shift >= 0) number.ShiftLeft(static_cast<std::uint64_t>(shift));
         if (s < 0) {
-            SetPowerOfFive(divisor.get(), static_cast<std::uint64_t>(-s));
-            if (shift < 0) {
-                mpz_mul_2exp(divisor.get(), divisor.get(), static_cast<mp_bitcnt_t>(-shift));
-            }
-            mpz_fdiv_q(number.get(), number.get(), divisor.get());
+            SetPowerOfFive(divisor, static_cast<std::uint64_t>(-s));
+            if (shift < 0) divisor.ShiftLeft(static_cast<std::uint64_t>(-shift));
+            number.Divide(divisor);
         } else if (shift < 0) {
-            mpz_fdiv_q_2exp(number.get(), number.get(), static_cast<mp_bitcnt_t>(-shift));
+            number.ShiftRight(static_cast<std::uint64_t>(-shift));
         }
         // Below 10^15 only if the estimate of E was one too high; then again with one less.
-        if (mpz_cmp_ui(number.get(), kLow) >= 0) break;
+        if (!number.IsBelow(kLow)) break;
         --exponent;
     }
-    while (mpz_cmp_ui(number.get(), 10 * kLow) >= 0) {
+    while (!number.IsBelow(10 * kLow)) {
         // floor(floor(v) / 10) = floor(v / 10): dropping the 17th digit is still a cut.
-        mpz_fdiv_q_ui(number.get(), number.get(), 10);
+        number.Divide(10);
         ++exponent;
     }
-    return {mpz_get_ui(number.get()), exponent};
+    return {number.Word(), exponent};
 }
 
 // The significant digits of a positive finite magnitude, rounded half up to 15 and without
@@ -212,7 +219,7 @@ long double ParseNumber(std::string_view label) {
     if (!fraction.empty()) (normal += '.') += fraction;
     if (!exponent.empty()) ((normal += 'e') += exponentNegative ? '-' : '+') += exponent;
     double value = 0;
-    const auto result = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+    const auto result = ReadDouble(normal, value);
     if (result.ec == std::errc{} && result.ptr == normal.data() + normal.size()) return value;
     if (result.ec != std::errc::result_out_of_range) ThrowNotANumber(label);
 
@@ -234,6 +241,9 @@ long double ParseNumber(std::string_view label) {
 }
 
 std::string FormatNumber(long double value) {
+    // A no-op where long double is the extended format; elsewhere a wider value is first
+    // rounded to what the extended format would hold.
+    value = extended::Round(value);
     if (value == 0) return "0";
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
@@ -283,26 +293,26 @@ std::size_t FormatWork(long double value) {
 }
 
 long double Sum(long double a, long double b) {
-    return Checked(a + b);
+    return Checked(extended::Add(a, b));
 }
 
 long double Difference(long double a, long double b) {
-    return Checked(a - b);
+    return Checked(extended::Subtract(a, b));
 }
 
 long double Product(long double a, long double b) {
-    return Checked(a * b);
+    return Checked(extended::Multiply(a, b));
 }
 
 long double Quotient(long double dividend, long double divisor) {
     if (divisor == 0) {
         throw PipelineError(dividend == 0 ? kInvalidMessage : kDivisionByZeroMessage);
     }
-    return Checked(dividend / divisor);
+    return Checked(extended::Divide(dividend, divisor));
 }
 
 long double SquareRootOfMagnitude(long double a) {
-    return Checked(std::sqrt(std::fabs(a)));
+    return Checked(extended::SquareRoot(std::fabs(a)));
 }
 
 // The hardware sine and cosine take no argument of 2^63 or more; such an argument gives 0.
@@ -310,16 +320,16 @@ constexpr long double kTrigonometricLimit = 9223372036854775808.0L;  // 2^63
 
 long double Sine(long double radians) {
     if (std::fabs(radians) >= kTrigonometricLimit) return 0;
-    return Checked(std::sin(radians));
+    return Checked(extended::Sine(radians));
 }
 
 long double Cosine(long double radians) {
     if (std::fabs(radians) >= kTrigonometricLimit) return 0;
-    return Checked(std::cos(radians));
+    return Checked(extended::Cosine(radians));
 }
 
 long double Exponential(long double a) {
-    return Checked(std::exp(a));
+    return Checked(extended::Exponential(a));
 }
 
 bool IsNumber(std::string_view input) {

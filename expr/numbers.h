@@ -33,7 +33,8 @@ bool IsNumber(std::string_view text);
 // "Floating point overflow" for a value beyond the double range (underflow rounds towards 0).
 long double ParseNumber(std::string_view label);
 
-// The general format with 15 significant digits, rounded half up from the exact value, fixed
+// The general format with 15 significant digits, rounded half up from the exact value (of the
+// value as the 80-bit extended format holds it, where long double is wider), fixed
 // notation for decimal exponents -3 to 15 and scientific ("1E15", "1.5E-7") outside, with
 // DecimalSeparator(). Zero, also a negative zero, is "0". (No arithmetic below yields an
 // infinity or a NaN; they would be written "INF", "-INF" and "NAN".)

@@ -36,6 +36,17 @@ RIVO_BENCH_PACKAGES=(
     python3-matplotlib-venn
 )
 
+# Only the web page (scripts/web.sh) needs these: Debian's Emscripten with its prebuilt system
+# libraries, Boost.Multiprecision (header-only) for the exact digits where GMP has no
+# WebAssembly build, and the headless Chromium of the browser tests, which download no browser.
+# The machine's Node.js runs the tests; rivo_setup_web adds nodejs and npm only where they are
+# missing. The desktop's rivo_setup never installs these.
+RIVO_WEB_PACKAGES=(
+    emscripten binaryen
+    libboost-dev
+    chromium-headless-shell
+)
+
 # The packages named as arguments that are not installed.
 rivo_missing_packages() {
     local pkg
@@ -52,6 +63,14 @@ rivo_setup() {
 
 rivo_setup_bench() {
     rivo_install "${RIVO_BENCH_PACKAGES[@]}"
+}
+
+# The web page's packages, and the desktop's toolchain for the native half of its number check.
+rivo_setup_web() {
+    local packages=("${RIVO_WEB_PACKAGES[@]}" g++ cmake ninja-build pkg-config libgmp-dev)
+    command -v node >/dev/null || packages+=(nodejs)
+    command -v npm >/dev/null || packages+=(npm)
+    rivo_install "${packages[@]}"
 }
 
 rivo_install() {

@@ -2,7 +2,8 @@
 # Installs what is missing, builds with warnings as errors, and runs every test: the normal build
 # and its packaging checks, then the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then a short run of the benchmarks against their targets (only what
-# noise cannot explain fails), then the three fuzz targets for 90 s in all.
+# noise cannot explain fails), then the three fuzz targets for 90 s in all, and last the web
+# page's build and browser tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -31,3 +32,6 @@ bash scripts/bench.sh --quick build
 
 echo "== fuzzing, 90 s over three targets (clang, ASan + UBSan)"
 bash scripts/fuzz.sh 90
+
+echo "== web page (WebAssembly build, browser tests, its numbers against the desktop build's)"
+bash scripts/web.sh --test

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The web page. Installs what it needs, then builds the site into build-web/site: the Qt-free
+# core compiled to WebAssembly with Debian's Emscripten, its bindings and the page, one folder
+# that works from file:// and from any static server.
+#   scripts/web.sh                build the site
+#   scripts/web.sh --test         build it, then run the browser tests (Debian's headless
+#                                 Chromium) and the comparison of the page's numbers with the
+#                                 desktop build's (the native half is built in build-web/native)
+#   scripts/web.sh --serve [PORT] build it and serve it on 127.0.0.1 (PORT 8000 unless given)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mode="${1:-}"
+case "$mode" in
+    "" | --test | --serve) ;;
+    *)
+        echo "usage: scripts/web.sh [--test | --serve [PORT]]" >&2
+        exit 2
+        ;;
+esac
+
+source scripts/setup.sh
+rivo_setup_web
+
+build=build-web
+# Emscripten's tools need acorn from Debian's Node.js modules, whichever Node.js runs them.
+export NODE_PATH=/usr/share/nodejs
+emcmake cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRIVO_WERROR=ON >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+echo "site: $PWD/$build/site"
+
+if [ "$mode" = --serve ]; then
+    exec node web/serve.js "$build/site" "${2:-8000}"
+fi
+if [ "$mode" != --test ]; then
+    exit 0
+fi
+
+cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIVO_CORE_ONLY=ON \
+    -DRIVO_WERROR=ON >/dev/null
+cmake --build "$build/native" --parallel "$(nproc)" --target rivo-number-probe
+
+# The test tools, exactly as locked; again only when the lock file changed. No install script
+# runs, and puppeteer-core fetches no browser.
+lock_sum="$(sha256sum web/package-lock.json | cut -d' ' -f1)"
+if [ "$(cat web/node_modules/.rivo-lock 2>/dev/null)" != "$lock_sum" ]; then
+    (cd web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund)
+    echo "$lock_sum" >web/node_modules/.rivo-lock
+fi
+
+RIVO_WEB_BUILD="$PWD/$build" node --no-experimental-fetch --test --test-concurrency=1 web/tests/
