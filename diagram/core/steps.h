@@ -2,6 +2,8 @@
 // performed, and what it computed. No Qt.
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,5 +28,19 @@ struct TreeStep {
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
                                         const std::vector<std::string>& listing, DiagramSize size,
                                         expr::ScopedCharge& held);
+
+// A step as a reader is shown it: the text of its sub-expression and the region set it computed.
+struct StepText {
+    std::string text;
+    std::string regions;
+};
+
+// The texts of `steps`, steps of `tree`: each sub-expression as the infix writer writes it, and
+// when that is longer than `maxTextBytes`, its first bytes up to a whole UTF-8 character and
+// then "…". Every node written is a work step of the run, so the cost is that of the text
+// kept; each text is charged to `held` before it is copied out of one reused buffer.
+std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,
+                                  DiagramSize size, std::size_t maxTextBytes,
+                                  expr::ScopedCharge& held);
 
 }  // namespace rivo::diagram
