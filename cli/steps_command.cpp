@@ -1,7 +1,6 @@
 #include "cli/steps_command.h"
 
 #include <QImage>
-#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -31,7 +30,7 @@ int RunSteps(const Arguments& args, std::ostream& out) {
     }
 
     const std::vector<diagram::StepText> texts =
-        diagram::StepTextsOf(tree, steps, size, SIZE_MAX, held);
+        diagram::StepTextsOf(tree, steps, size, diagram::kMaxStepTextBytes, held);
     // Charged as WriteLines charges its lines: the stream and main's copy of it.
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < texts.size(); ++i)

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "diagram/core/evaluator.h"
 #include "expr/infix.h"
@@ -36,19 +38,39 @@ std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const Tre
     // The continuation bytes of a UTF-8 character.
     static constexpr std::size_t kMaxCharacterTail = 3;
     maxTextBytes = std::min(maxTextBytes, SIZE_MAX - kMaxCharacterTail);
+    const std::size_t kept = maxTextBytes + kMaxCharacterTail;
     expr::RunBudget& budget = tree.Budget();
-    held.Add(steps.size() * sizeof(StepText));
+    // A step's operands are mostly steps before it: their texts, as far as they were written,
+    // are written again from here rather than walked again (a chain's steps would otherwise
+    // walk the chain down to its first letter each). The map's nodes and a cut text's bytes
+    // are charged as they are kept.
+    constexpr std::size_t kMapEntryBytes = 64;
+    held.Add(steps.size() * (sizeof(StepText) + sizeof(std::string) + kMapEntryBytes));
     std::vector<StepText> texts;
     texts.reserve(steps.size());
-    std::string text;
+    std::vector<std::string> cutTexts;  // as written, for each text that was cut; else empty
+    cutTexts.reserve(steps.size());
+    std::unordered_map<expr::NodeId, std::size_t> written;
+    written.reserve(steps.size());
+    const auto known = [&](expr::NodeId node) -> std::optional<expr::KnownText> {
+        const auto found = written.find(node);
+        if (found == written.end()) return std::nullopt;
+        const std::string& cut = cutTexts[found->second];
+        if (!cut.empty()) return expr::KnownText{cut, false};
+        return expr::KnownText{texts[found->second].text, true};
+    };
     for (const TreeStep& step : steps) {
-        text.clear();
+        std::string text;
         // A few bytes past the cut, to find the character it falls in.
-        expr::AppendInfix(tree, step.node, budget, text, maxTextBytes + kMaxCharacterTail);
-        if (text.size() > maxTextBytes) {
+        const bool whole = expr::AppendInfix(tree, step.node, budget, text, kept, known);
+        std::string& cut = cutTexts.emplace_back();
+        if (!whole || text.size() > maxTextBytes) {
+            held.Add(expr::StringHeapBytes(text.size()));
+            cut = text;
             // Back to the first byte of a character, never into the middle of one.
-            std::size_t end = maxTextBytes;
-            while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            std::size_t end = std::min(maxTextBytes, text.size());
+            while (end > 0 && end < text.size() &&
+                   (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
                 --end;
             text.resize(end);
             if (text.capacity() < end + kEllipsis.size()) {
@@ -57,10 +79,10 @@ std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const Tre
             }
             text += kEllipsis;
         }
-        held.Add(expr::StringHeapBytes(text.size()));
         std::string regions = RegionsOfZones(size, step.zones);
         held.Add(expr::StringHeapBytes(regions.size()));
-        texts.push_back({text, std::move(regions)});
+        written.emplace(step.node, texts.size());
+        texts.push_back({std::move(text), std::move(regions)});
     }
     return texts;
 }
