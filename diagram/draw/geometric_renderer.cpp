@@ -178,15 +178,17 @@ void DrawHatch(QPainter& painter, const QPainterPath& region, Hatch hatch) {
     constexpr double kSpacing = 6.0;
     // A line this close to the bounds may still touch the region.
     constexpr double kReach = 1.0;
-    const QRectF bounds = region.boundingRect().adjusted(-kReach, -kReach, kReach, kReach);
-    const double left = bounds.left();
-    const double right = bounds.right();
-    const double top = bounds.top();
-    const double bottom = bounds.bottom();
+    // Whole frame units: every end of a line is then a whole number, a few bytes in a vector
+    // file rather than ten.
+    const QRectF exact = region.boundingRect();
+    const double left = std::floor(exact.left() - kReach);
+    const double right = std::ceil(exact.right() + kReach);
+    const double top = std::floor(exact.top() - kReach);
+    const double bottom = std::ceil(exact.bottom() + kReach);
     // The lines lie on the grid of x + y and of x - y that the bounds' corner starts, each
     // drawn across the bounds only.
     QPainterPath lines;
-    for (double offset = -bounds.height(); offset <= bounds.width(); offset += kSpacing) {
+    for (double offset = top - bottom; offset <= right - left; offset += kSpacing) {
         if (hatch != Hatch::kBackslash) {
             // Rising: x + y = rising.
             const double rising = left + offset + bottom;
