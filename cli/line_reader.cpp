@@ -87,10 +87,11 @@ bool LineReader::Next(std::string& text, bool& tooLong, std::size_t limit) {
     }
     if (!any) return false;
     ++lineNumber_;
-    if (tooLong) {
+    if (!tooLong && !text.empty() && text.back() == '\r') text.pop_back();
+    // A line of one byte more than the limit may have ended with the read that found it.
+    if (text.size() > limit) {
+        tooLong = true;
         text.resize(limit);
-    } else if (!text.empty() && text.back() == '\r') {
-        text.pop_back();
     }
     return true;
 }
