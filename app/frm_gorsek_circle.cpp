@@ -33,6 +33,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <initializer_list>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -45,11 +46,10 @@
 #include "diagram/core/steps.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/draw.h"
-#include "diagram/draw/geometric_renderer.h"
 #include "diagram/draw/painter.h"
+#include "diagram/draw/picture_plan.h"
 #include "diagram/draw/picture_writer.h"
 #include "diagram/draw/region_map.h"
-#include "expr/infix.h"
 #include "expr/m_tree.h"
 #include "expr/numbers.h"
 
@@ -345,18 +345,11 @@ void Tfrm_gorsek::ShowSteps() {
             diagram::EvaluationStepsOf(defTV, MOP, size, held);
         total = steps.size();
         const std::size_t count = std::min(total, StepsWindow::kMaxShownSteps);
-        // Each text is written into one buffer of the most it may take, so none grows.
-        held.Add(expr::StringHeapBytes(StepsWindow::kMaxTextBytes));
-        std::string text;
-        text.reserve(StepsWindow::kMaxTextBytes);
+        const std::vector<diagram::StepText> texts = diagram::StepTextsOf(
+            defTV, std::span(steps).first(count), size, StepsWindow::kMaxTextBytes, held);
         shown.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            text.clear();
-            const bool whole =
-                expr::AppendInfix(defTV, steps[i].node, budget, text, StepsWindow::kMaxTextBytes);
-            shown.push_back({QString::fromUtf8(text) + (whole ? "" : "…"),
-                             diagram::RegionsOfZones(size, steps[i].zones)});
-        }
+        for (const diagram::StepText& step : texts)
+            shown.push_back({QString::fromStdString(step.text), step.regions});
     });
     if (!done) return;
     if (stepsWindow_) stepsWindow_->close();
@@ -387,35 +380,26 @@ std::string Tfrm_gorsek::ShownRegions() const {
 
 void Tfrm_gorsek::ShowPicture() {
     if (picture_.isNull() || !pictureSize_) return;
-    const qreal ratio = IM->devicePixelRatioF();
-    if (ratio <= 1.0) {
-        IM->setPixmap(QPixmap::fromImage(picture_));
-        return;
-    }
-    QImage crisp = diagram::RenderDiagramImage(
-        *pictureSize_, ShownRegions(), qRound(picture_.width() * ratio), diagram::RenderOptions{});
-    crisp.setDevicePixelRatio(ratio);
-    IM->setPixmap(QPixmap::fromImage(crisp));
+    diagram::PictureRequest request(*pictureSize_);
+    request.devicePixelRatio = IM->devicePixelRatioF();
+    IM->setPixmap(
+        QPixmap::fromImage(diagram::MakePicture(request, ShownRegions(), picture_).raster));
 }
 
 diagram::Picture Tfrm_gorsek::WritablePicture() const {
-    diagram::Picture picture{picture_, {}, picture_.width()};
-    if (pictureSize_) {
-        picture.draw = [size = *pictureSize_, regions = ShownRegions()](QPainter& painter,
-                                                                        const QRectF& target) {
-            diagram::RenderDiagram(painter, target, size, regions, diagram::RenderOptions{});
-        };
-    }
-    return picture;
+    if (!pictureSize_) return diagram::Picture{picture_, {}, picture_.width()};
+    QImage scratch = picture_;
+    return diagram::MakePicture(diagram::PictureRequest(*pictureSize_), ShownRegions(), scratch);
 }
 
 void Tfrm_gorsek::CopyPicture() {
     auto contents = std::make_unique<QMimeData>();
-    contents->setImageData(picture_);
+    const diagram::Picture picture = WritablePicture();
+    contents->setImageData(picture.raster);
     // Pasted into a drawing program or an office document, the vector picture scales cleanly.
     QByteArray svg;
     const diagram::PictureFormat* format = diagram::PictureFormatOf("diagram.svg");
-    if (format != nullptr && !format->encode(WritablePicture(), svg)) {
+    if (format != nullptr && !format->encode(picture, svg)) {
         contents->setData(QStringLiteral("image/svg+xml"), svg);
     }
     QGuiApplication::clipboard()->setMimeData(contents.release());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "diagram/core/diagram_size.h"
+#include "diagram/core/steps.h"
 
 class QKeyEvent;
 class QMouseEvent;
@@ -47,7 +48,7 @@ class StepsWindow : public QWidget {
     // The side of a small picture, in pixels.
     static constexpr int kSmallSide = 160;
     // A sub-expression is shown up to this many bytes, then "…".
-    static constexpr std::size_t kMaxTextBytes = 300;
+    static constexpr std::size_t kMaxTextBytes = diagram::kMaxStepTextBytes;
 
     // `steps` are the first of `totalCount` steps, in the order performed; the first one is
     // shown at full size.

@@ -5,19 +5,13 @@
 // at least 500 pictures a second (items_per_second); scripts/bench.sh compares the figure with
 // matplotlib-venn drawing the same shadings (bench/venn_bench.py).
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
-extern char** environ;
+#include "bench/run_cli.h"
 
 namespace {
 
@@ -43,26 +37,6 @@ std::string Shadings() {
     return lines;
 }
 
-int RunBatch(const std::string& input, const std::string& pattern) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
-    std::vector<std::string> words = {RIVO_CLI_PATH, "draw", "3", "-", "-o", pattern, "--batch"};
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    pid_t child = -1;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 void BatchDraw(benchmark::State& state) {
     // Beside the benchmark in the build, on a disk as a user's pictures would be (not in a
     // memory file system).
@@ -75,7 +49,8 @@ void BatchDraw(benchmark::State& state) {
     const std::string input = folder + "/lines.txt";
     std::ofstream(input) << Shadings();
     for (auto _ : state) {
-        if (RunBatch(input, folder + "/p-%04d.png") != 0) {
+        if (rivo::bench::RunCli({"draw", "3", "-", "-o", folder + "/p-%04d.png", "--batch"},
+                                input) != 0) {
             state.SkipWithError("rivo-cli draw --batch failed");
             break;
         }

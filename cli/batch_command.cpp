@@ -116,35 +116,54 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
                          *args.output + "\""};
     }
 
+    // Before a line is read: a folder that takes no file would fail every line.
+    const std::string folder = files::FolderOf(names.For(1));
+    if (folder == files::FolderOf(names.For(2))) {
+        if (const auto refused = files::CheckFolder(folder)) {
+            std::cerr << "rivo-cli: cannot write the pictures to " << folder << ": " << *refused
+                      << '\n';
+            return 1;
+        }
+    }
+
     LineReader lines(STDIN_FILENO);
     std::string text;
     bool tooLong = false;
     int status = 0;
     QImage picture;
     FileSystemSync folders;
-    while (lines.Next(text, tooLong, expr::kMaxExpressionBytes)) {
-        const std::size_t number = lines.LineNumber();
-        if (IsSkippedLine(text)) continue;
-        if (tooLong) {
-            ReportLine(number, expr::kTooLargeMessage);
-            status = 1;
-            continue;
+    // A stream: every line has a run of its own, on one tree that each line rebuilds.
+    expr::RunBudget budget;
+    expr::TreeContainer tree(budget);
+    try {
+        while (lines.Next(text, tooLong, expr::kMaxExpressionBytes)) {
+            const std::size_t number = lines.LineNumber();
+            if (IsSkippedLine(text)) continue;
+            if (tooLong) {
+                ReportLine(number, expr::kTooLargeMessage);
+                status = 1;
+                continue;
+            }
+            const LineDrawing line = DrawLine(size, text, number, tree);
+            if (!line.drawing) {
+                status = 1;
+                continue;
+            }
+            const std::string prefix = "line " + std::to_string(number) + ": ";
+            const std::string file = names.For(number);
+            expr::RunBudget pictureBudget;
+            if (WriteDiagramPicture(args, size, line.drawing->regions, picture, file, pictureBudget,
+                                    files::Sync::kLater, prefix) != 0) {
+                status = 1;
+            } else {
+                WriteHiddenZoneNote(std::cerr, size, line.drawing->zones, prefix);
+                if (!folders.Wrote(file)) status = 1;
+            }
         }
-        const auto drawing = DrawLine(size, text, number);
-        if (!drawing) {
-            status = 1;
-            continue;
-        }
-        const std::string prefix = "line " + std::to_string(number) + ": ";
-        const std::string file = names.For(number);
-        expr::RunBudget budget;
-        if (WriteDiagramPicture(args, size, drawing->regions, picture, file, budget,
-                                files::Sync::kLater, prefix) != 0) {
-            status = 1;
-        } else {
-            WriteHiddenZoneNote(std::cerr, size, drawing->zones, prefix);
-            if (!folders.Wrote(file)) status = 1;
-        }
+    } catch (const InputError&) {
+        // The pictures written so far stay, and reach the disk as the others would have.
+        folders.Now();
+        throw;
     }
     if (!folders.Now()) status = 1;
     return status;

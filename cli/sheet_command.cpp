@@ -64,9 +64,19 @@ int RunSheet(const Arguments& args, std::ostream&) {
         throw UsageError{"the sheet's FILE must end in .pdf, not \"" + *args.output + "\""};
     }
     const std::string& file = *args.output;
+    // Before a line is read: a target that cannot be written would waste the whole run.
+    if (const auto refused = files::CheckWritable(file)) {
+        std::cerr << "rivo-cli: cannot write the sheet to " << file << ": " << *refused << '\n';
+        return 1;
+    }
     InputFile input(args.operands[1]);
 
     LineReader lines(input.fd());
+    // The lines are one input: one tree serves them in turn, and they share the work of one
+    // expression, so that no file of lines takes longer than its longest expression could.
+    expr::RunBudget budget;
+    budget.ShareWorkAcrossRuns();
+    expr::TreeContainer tree(budget);
     std::vector<diagram::SheetDiagram> diagrams;
     std::string text;
     bool tooLong = false;
@@ -91,11 +101,20 @@ int RunSheet(const Arguments& args, std::ostream&) {
             break;
         }
         const diagram::DiagramSize size = prefix.value_or(defaultSize);
-        if (const auto drawing = DrawLine(size, expression, number)) {
-            diagrams.push_back({size, drawing->regions, diagram::SheetCaption(expression),
-                                diagram::HiddenZoneList(size, drawing->zones)});
-        } else {
-            status = 1;
+        const bool spentBefore = budget.WorkDone() > 0;
+        const LineDrawing line = DrawLine(size, expression, number, tree);
+        if (line.drawing) {
+            diagrams.push_back({size, line.drawing->regions, diagram::SheetCaption(expression),
+                                diagram::HiddenZoneList(size, line.drawing->zones)});
+            continue;
+        }
+        status = 1;
+        if (line.tooLarge && budget.OutOfWork() && spentBefore) {
+            std::cerr << "rivo-cli: line " << number
+                      << ": the lines before it spent the work of the whole sheet (as much as "
+                         "one expression may take); this line and the rest of the input are "
+                         "left out\n";
+            break;
         }
     }
     if (diagrams.empty()) {

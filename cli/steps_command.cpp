@@ -10,7 +10,6 @@
 #include "diagram/core/steps.h"
 #include "diagram/draw/painter.h"
 #include "expr/error.h"
-#include "expr/infix.h"
 #include "expr/m_tree.h"
 
 namespace rivo::cli {
@@ -30,30 +29,21 @@ int RunSteps(const Arguments& args, std::ostream& out) {
                                   " that get a picture each");
     }
 
-    // A step's text is its whole sub-expression, so a chain's lines add up to the square of its
-    // length: the writer charges every line as it grows, and the run ends once they are too
-    // many.
-    std::vector<std::string> lines;
-    budget.ChargeMemory(steps.size() * sizeof(std::string));
-    lines.reserve(steps.size());
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        std::string& line = lines.emplace_back(std::to_string(i + 1) + '\t');
-        expr::AppendInfix(tree, steps[i].node, budget, line);
-        const std::string tail = '\t' + diagram::RegionsOfZones(size, steps[i].zones);
-        if (line.capacity() - line.size() < tail.size()) {
-            budget.ChargeMemory(expr::StringHeapBytes(line.size() + tail.size()));
-            line.reserve(line.size() + tail.size());
-        }
-        line += tail;
-    }
-    WriteLines(budget, out, lines);
+    const std::vector<diagram::StepText> texts =
+        diagram::StepTextsOf(tree, steps, size, diagram::kMaxStepTextBytes, held);
+    // Charged as WriteLines charges its lines: the stream and main's copy of it.
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        bytes += std::to_string(i + 1).size() + texts[i].text.size() + texts[i].regions.size() + 3;
+    budget.ChargeMemory(3 * bytes);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        out << i + 1 << '\t' << texts[i].text << '\t' << texts[i].regions << '\n';
     if (!args.output) return 0;
     // One picture at a time, however many steps: memory stays that of one picture.
     QImage picture;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const std::string regions = diagram::RegionsOfZones(size, steps[i].zones);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
         const std::string file = *args.output + "-" + std::to_string(i + 1) + ".png";
-        const int status = WriteDiagramPicture(args, size, regions, picture, file, budget);
+        const int status = WriteDiagramPicture(args, size, texts[i].regions, picture, file, budget);
         if (status != 0) return status;
     }
     return 0;

@@ -12,9 +12,10 @@ namespace rivo::cli {
 // one would otherwise fill a disk with hundreds of thousands of files.
 inline constexpr std::size_t kMaxStepPictures = 1000;
 
-// steps N EXPR [-o PREFIX]: per step, its number, a tab, the operator's sub-expression, a tab
-// and the region set computed; with -o, PREFIX-K.png holds the picture after step K. With -o,
-// more than kMaxStepPictures steps are a pipeline error, before anything is written.
+// steps N EXPR [-o PREFIX]: per step, its number, a tab, the operator's sub-expression (cut
+// after diagram::kMaxStepTextBytes bytes, then "…"), a tab and the region set computed; with -o,
+// PREFIX-K.png holds the picture after step K. With -o, more than kMaxStepPictures steps are a
+// pipeline error, before anything is written.
 int RunSteps(const Arguments& args, std::ostream& out);
 
 }  // namespace rivo::cli

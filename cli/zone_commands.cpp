@@ -32,8 +32,9 @@ void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::
                          std::string_view prefix) {
     const std::string hidden = diagram::HiddenZoneList(size, zones);
     if (!hidden.empty()) {
-        err << prefix << "note: the set also holds zones this diagram cannot show: " << hidden
-            << '\n';
+        // One write: standard error is unbuffered, and a batch may note many lines.
+        err << std::string(prefix) +
+                   "note: the set also holds zones this diagram cannot show: " + hidden + '\n';
     }
 }
 
@@ -56,7 +57,9 @@ int RunEqual(const Arguments& args, std::ostream& out) {
     if (args.operands[1] == "-" && args.operands[2] == "-") {
         throw UsageError{"standard input can be read only once: EXPR1 and EXPR2 cannot both be -"};
     }
+    // The two texts are one input: both sides spend one run's work.
     expr::RunBudget budget;
+    budget.ShareWorkAcrossRuns();
     const diagram::ZoneSet first = TruthSet(size, ReadExpression(args.operands[1]), budget);
     const diagram::ZoneSet second = TruthSet(size, ReadExpression(args.operands[2]), budget);
     if (first == second) {

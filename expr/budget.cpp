@@ -17,12 +17,16 @@ std::size_t StringHeapBytes(std::size_t length) {
 }
 
 void RunBudget::StartRun() {
-    work_ = 0;
+    if (!shareWork_) work_ = 0;
+    outOfWork_ = false;
     run_ = 0;
 }
 
 void RunBudget::ChargeWork(std::size_t steps) {
-    if (steps > limits_.work - work_) ThrowTooLarge();
+    if (steps > limits_.work - work_) {
+        outOfWork_ = true;
+        ThrowTooLarge();
+    }
     work_ += steps;
 }
 

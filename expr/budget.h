@@ -50,6 +50,11 @@ class RunBudget {
     // outlives a run (the tree's slots, its labels, the held memory) stays counted.
     void StartRun();
 
+    // From now on a new run keeps the work of the runs before it: the runs of one input (the
+    // lines of a sheet, the two sides of `equal`) together spend at most what one run may, so
+    // that the input's time is bounded whatever its shape.
+    void ShareWorkAcrossRuns() { shareWork_ = true; }
+
     // Work steps; "Expression is too large" past the budget.
     void ChargeWork(std::size_t steps);
 
@@ -79,6 +84,8 @@ class RunBudget {
     std::size_t LabelBytes() const { return labelBytes_; }
     std::size_t LabelHeapBytes() const { return labelHeap_; }
     std::size_t WorkDone() const { return work_; }
+    // Whether the run was ended by the work budget (rather than by nodes, labels or memory).
+    bool OutOfWork() const { return outOfWork_; }
     // Everything counted against the memory budget, held memory included.
     std::size_t MemoryBytes() const { return storage_ + labelHeap_ + run_ + held_; }
 
@@ -93,6 +100,8 @@ class RunBudget {
     std::size_t work_ = 0;
     std::size_t run_ = 0;  // ChargeMemory less ReleaseMemory, since the run started
     std::size_t held_ = 0;
+    bool shareWork_ = false;
+    bool outOfWork_ = false;
 };
 
 // Memory a step holds beside the tree, charged to the run for as long as this lives: each part

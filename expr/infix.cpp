@@ -85,8 +85,9 @@ struct Piece {
 // budget: a tree as deep as its input is written without recursion.
 // The walk ends early, returning false, once emit returns false. Each node written is a work
 // step of the run: the steps of a long chain write its text over and over.
-template <typename Emit>
-bool WalkInfix(const TreeContainer& tree, NodeId root, RunBudget& budget, Emit&& emit) {
+template <typename Emit, typename Known>
+bool WalkInfix(const TreeContainer& tree, NodeId root, RunBudget& budget, Emit&& emit,
+               Known&& known) {
     ScopedCharge charge(budget);
     std::vector<Piece> stack;
     auto push = [&](const Piece& piece) {
@@ -108,6 +109,12 @@ bool WalkInfix(const TreeContainer& tree, NodeId root, RunBudget& budget, Emit&&
             if (!emit("(")) return false;
             pushText(")");
             push({node, false, {}});
+            continue;
+        }
+        // A node's text written bare is the same wherever it stands.
+        if (const std::optional<KnownText> text = known(node)) {
+            if (!emit(text->text)) return false;
+            if (!text->whole) return false;
             continue;
         }
         const std::string& label = tree.Label(node);
@@ -167,20 +174,28 @@ bool WalkInfix(const TreeContainer& tree, NodeId root, RunBudget& budget, Emit&&
 }  // namespace
 
 bool AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std::string& out,
-                 std::size_t limit) {
+                 std::size_t limit, const std::function<std::optional<KnownText>(NodeId)>& known) {
     const std::size_t end = out.size() > SIZE_MAX - limit ? SIZE_MAX : out.size() + limit;
-    return WalkInfix(tree, node, budget, [&](std::string_view text) {
-        const bool fits = text.size() <= end - out.size();
-        if (!fits) text = text.substr(0, end - out.size());
-        if (out.capacity() - out.size() < text.size()) {
-            // The string grows as a vector does, each new block charged before it is taken.
-            const std::size_t capacity = std::max(2 * out.capacity(), out.size() + text.size());
-            budget.ChargeMemory(StringHeapBytes(capacity));
-            out.reserve(capacity);
-        }
-        out += text;
-        return fits;
-    });
+    return WalkInfix(
+        tree, node, budget,
+        [&](std::string_view text) {
+            const bool fits = text.size() <= end - out.size();
+            if (!fits) text = text.substr(0, end - out.size());
+            if (out.capacity() - out.size() < text.size()) {
+                // The string grows as a vector does, each new block charged before it is taken.
+                const std::size_t capacity = std::max(2 * out.capacity(), out.size() + text.size());
+                budget.ChargeMemory(StringHeapBytes(capacity));
+                out.reserve(capacity);
+            }
+            out += text;
+            return fits;
+        },
+        [&](NodeId written) { return known ? known(written) : std::nullopt; });
+}
+
+bool AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std::string& out,
+                 std::size_t limit) {
+    return AppendInfix(tree, node, budget, out, limit, {});
 }
 
 std::string WriteInfix(const TreeContainer& tree, NodeId node, RunBudget& budget) {

@@ -7,7 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "expr/budget.h"
 #include "expr/tree.h"
@@ -21,6 +24,20 @@ namespace rivo::expr {
 // its length, and the run ends with "Expression is too large" instead.
 bool AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std::string& out,
                  std::size_t limit = SIZE_MAX);
+
+// The text of a node written before: whole, or its first bytes, at least as many as the limit
+// of the writing that reads it.
+struct KnownText {
+    std::string_view text;
+    bool whole;
+};
+
+// AppendInfix for texts that hold nodes written before (the steps of an evaluation, each an
+// operand of a later one): a node that `known` has a text for is written from it, one work
+// step, instead of being walked again, so that writing every step's first `limit` bytes costs
+// what they hold.
+bool AppendInfix(const TreeContainer& tree, NodeId node, RunBudget& budget, std::string& out,
+                 std::size_t limit, const std::function<std::optional<KnownText>(NodeId)>& known);
 
 // The whole text on its own.
 std::string WriteInfix(const TreeContainer& tree, NodeId node, RunBudget& budget);

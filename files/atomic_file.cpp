@@ -3,12 +3,15 @@
 #include "files/atomic_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <system_error>
 
@@ -29,9 +32,73 @@ void IgnoreFileSizeSignal() {
     }
 }
 
+// The signals that end a process by default and that a user or the system sends to stop it.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The new file of the write under way, for the handler of those signals: a fixed buffer (a
+// handler may not allocate) and a flag, set once the name is whole and the file exists.
+char g_newFile[4096];
+std::atomic<bool> g_newFileExists{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+// Removes the new file, then ends the process as the signal would have: the handler was set up
+// to be reset to the default action when it runs, and the signal raised again is delivered with
+// that action once the handler returns. Only async-signal-safe calls.
+extern "C" void RemoveNewFileAndEnd(int signal) {
+    if (g_newFileExists.load()) unlink(g_newFile);
+    raise(signal);
+}
+
+// Sets the handler, once, for each of the signals whose action is still the default: one that
+// is ignored (nohup) or handled by someone else stays so.
+void RemoveNewFileOnEndingSignals() {
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_handler = RemoveNewFileAndEnd;
+        sigemptyset(&action.sa_mask);
+        for (const int signal : kEndingSignals)
+            sigaddset(&action.sa_mask, signal);
+        action.sa_flags = static_cast<int>(SA_RESETHAND);
+        for (const int signal : kEndingSignals) {
+            struct sigaction current {};
+            if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+                sigaction(signal, &action, nullptr);
+            }
+        }
+        return true;
+    }();
+    (void)installed;
+}
+
+// The ending signals held back in this thread while it lives: a new file and the handler's
+// record of it come and go together.
+class EndingSignalsHeld {
+  public:
+    EndingSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : kEndingSignals)
+            sigaddset(&held, signal);
+        pthread_sigmask(SIG_BLOCK, &held, &before_);
+    }
+    ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+  private:
+    sigset_t before_;
+};
+
 std::string BaseOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether this process may write to `path` (its effective user, as access(2) checks it), as
+// the text of the error when it may not.
+WriteFailure MayWrite(const std::string& path, int mode) {
+    if (faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) != 0) return ErrorText(errno);
+    return std::nullopt;
 }
 
 // What a write to `file` would replace: `path` becomes the file itself (the end of a link), and
@@ -57,7 +124,9 @@ WriteFailure FindTarget(const std::string& file, std::string& path, std::optiona
     // A device or a pipe is never opened (a pipe would block) nor replaced by a file.
     if (!S_ISREG(seen.st_mode)) return "it is not a regular file";
     mode = seen.st_mode & 07777;
-    return std::nullopt;
+    // A file the user may not write is refused, as cp refuses it, though the folder would let
+    // a new file take its place.
+    return MayWrite(path, W_OK);
 }
 
 // The new file beside the target under a name of its own, created exclusively so that nothing
@@ -65,26 +134,36 @@ WriteFailure FindTarget(const std::string& file, std::string& path, std::optiona
 class NewFile {
   public:
     explicit NewFile(const std::string& target) {
+        RemoveNewFileOnEndingSignals();
         // The target's name, shortened to leave room for the tag within a name's 255 bytes.
         const std::string stem = FolderOf(target) + "/." + BaseOf(target).substr(0, 200) + ".";
         std::random_device random;
+        const EndingSignalsHeld held;
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
             path_ = stem + std::to_string(random() % 1000000000u) + ".tmp";
             fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ < 0 && errno != EEXIST) break;
         }
-        if (fd_ < 0) path_.clear();
+        if (fd_ < 0) {
+            const int error = errno;
+            path_.clear();
+            errno = error;
+        } else if (path_.size() < sizeof g_newFile) {
+            std::memcpy(g_newFile, path_.c_str(), path_.size() + 1);
+            g_newFileExists.store(true);
+        }
     }
     ~NewFile() {
         if (fd_ >= 0) close(fd_);
+        const EndingSignalsHeld held;
         if (!path_.empty()) unlink(path_.c_str());
+        g_newFileExists.store(false);
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }
-    const std::string& Path() const { return path_; }
 
     bool WriteAll(std::string_view bytes) const {
         while (!bytes.empty()) {
@@ -106,7 +185,14 @@ class NewFile {
         fd_ = -1;
         return close(fd) == 0;
     }
-    void Keep() { path_.clear(); }
+    // Renames the new file to `target`; from then on it is no longer removed.
+    bool RenameTo(const std::string& target) {
+        const EndingSignalsHeld held;
+        if (rename(path_.c_str(), target.c_str()) != 0) return false;
+        path_.clear();
+        g_newFileExists.store(false);
+        return true;
+    }
 
   private:
     int fd_ = -1;
@@ -136,10 +222,23 @@ WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes
         !temp.Close()) {
         return ErrorText(errno);
     }
-    if (rename(temp.Path().c_str(), target.c_str()) != 0) return ErrorText(errno);
-    temp.Keep();
+    if (!temp.RenameTo(target)) return ErrorText(errno);
     if (sync == Sync::kNow) SyncFolder(target);
     return std::nullopt;
+}
+
+WriteFailure CheckFolder(const std::string& folder) {
+    if (auto refused = MayWrite(folder, W_OK | X_OK)) {
+        return "cannot create a file in its folder: " + *refused;
+    }
+    return std::nullopt;
+}
+
+WriteFailure CheckWritable(const std::string& file) {
+    std::string target;
+    std::optional<mode_t> mode;
+    if (auto refused = FindTarget(file, target, mode)) return refused;
+    return CheckFolder(FolderOf(target));
 }
 
 std::string FolderOf(const std::string& path) {

@@ -13,7 +13,10 @@ using WriteFailure = std::optional<std::string>;
 
 // Replaces `file` with `bytes`, or leaves it as it was. The bytes go to a new file beside it,
 // every write checked and synced, which is then renamed over `file`; a folder that does not
-// allow a new file is a failure, never a write in place. A replaced file keeps its permissions.
+// allow a new file is a failure, never a write in place. A file the user may not write
+// (access(2)) is refused as cp refuses it; a replaced file keeps its permissions, and its owner
+// becomes the writer. SIGINT, SIGTERM or SIGHUP during the write remove the new file before
+// they end the process as they would have (unless the process ignores or handles them itself).
 // A link to a regular file replaces the file it points to, and the link stays; anything else
 // that exists and is not a regular file (a folder, a device, a pipe) is refused untouched.
 // A file-size limit makes the write fail instead of ending the process (SIGXFSZ is ignored).
@@ -22,6 +25,15 @@ using WriteFailure = std::optional<std::string>;
 enum class Sync { kNow, kLater };
 WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes,
                                  Sync sync = Sync::kNow);
+
+// What a write to `file` would be refused for before a byte is written: the target (a folder,
+// a device, a file the user may not write) or its folder (missing, no folder, not writable), in
+// the words WriteFileAtomically would use; nothing when the write may go ahead. For a run that
+// writes at its end, so that it need not work in vain.
+WriteFailure CheckWritable(const std::string& file);
+
+// Whether a new file can be made in `folder`, as CheckWritable says it.
+WriteFailure CheckFolder(const std::string& folder);
 
 // The folder `path` names its file in: "." for a bare name, "/" for a file at the root.
 std::string FolderOf(const std::string& path);

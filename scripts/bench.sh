@@ -47,6 +47,8 @@ if [ -z "$quick" ]; then
 fi
 run express "$bench/express_bench" --benchmark_min_time="$min_time" \
     --benchmark_repetitions="$reps"
+# Whole rivo-cli processes on hostile and large inputs; a few repetitions, each a process.
+run input "$bench/input_bench" --benchmark_repetitions="$([ -n "$quick" ] && echo 2 || echo 5)"
 # The real window (offscreen): one fresh process per session, as for the road; the short run
 # takes the shapes that need the most memory. The QLineEdit reference and the long session
 # only in the full run.

@@ -27,6 +27,9 @@ KEY_LIMIT_MS = 100.0
 BATCH_RATE = 500.0  # pictures a second, rivo-cli draw --batch
 VENN_RATIO = 50.0  # times the pictures a second of matplotlib-venn
 EXPRESS_MS = 50.0
+SHEET_MS = 1000.0  # rivo-cli sheet of 600 five-circle diagrams, --hatch too
+ENDLESS_MS = 500.0  # an input without end (/dev/zero), refused
+REFUSAL_RATIO = 1.5  # steps refusing a text, against regions answering for it
 GROWTH_LIMIT = 64**1.15
 SLOWDOWN = 5.0  # quick run: a time or ratio fails at this many times its target
 GROWTH_BREAK = 64**1.75  # quick run: a growth fails past this
@@ -135,6 +138,26 @@ def main(out_dir, quick):
         ms = fastest_ms(express, name)
         check(f"express, five circles, {name.split('/')[-1]}", f"{ms:.2f} ms",
               f"<= {EXPRESS_MS:g} ms", ms <= EXPRESS_MS, ms < SLOWDOWN * EXPRESS_MS)
+
+    inputs = load(out / "input.json")
+    for name, target, limit in [
+            ("sheet600_colour", "sheet of 600 five-circle diagrams", SHEET_MS),
+            ("sheet600_hatch", "sheet of 600 five-circle diagrams, --hatch", SHEET_MS),
+            ("endless_sheet_file", "sheet of /dev/zero", ENDLESS_MS),
+            ("endless_sheet_stdin", "sheet of standard input from /dev/zero", ENDLESS_MS),
+            ("endless_batch_stdin", "draw --batch from /dev/zero", ENDLESS_MS),
+            ("costly_sheet_lines", "sheet of ten costly lines (one budget)", TIME_LIMIT_MS),
+            ("equal_of_two_halves", "equal of two texts of 58% of a budget", TIME_LIMIT_MS),
+            ("failing_sheet_lines", "sheet of 1 MiB of failing lines", TIME_LIMIT_MS)]:
+        ms = fastest_ms(inputs, f"{name}/real_time")
+        check(f"rivo-cli {target}", f"{ms:.0f} ms", f"<= {limit:g} ms", ms <= limit,
+              ms < SLOWDOWN * limit)
+    steps = fastest_ms(inputs, "steps_longest_chain/real_time")
+    regions = fastest_ms(inputs, "regions_longest_chain/real_time")
+    ratio = steps / regions
+    check("steps refusing a 1 MiB chain, against regions of it",
+          f"{steps:.0f}/{regions:.0f} ms ~ {ratio:.2f}x", f"<= {REFUSAL_RATIO:g}x",
+          ratio <= REFUSAL_RATIO, ratio < SLOWDOWN * REFUSAL_RATIO)
 
     window = {}
     for path in sorted(out.glob("window-*.json")):

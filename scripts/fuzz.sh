@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, ASan, UBSan) in build-fuzz/ and runs each in turn on a scratch
 # copy of the seeds, so the repository is not modified: the parser against the literal parser,
-# the pipeline without painting, the whole road to the picture. The seconds are split between
+# the pipeline without painting, the whole road to the picture, the files of lines of sheet and
+# draw --batch with the steps and express of each line. The seconds are split between
 # them. Prints, per target, the inputs run, inputs per second and the coverage reached. Fails on
 # any finding, whose input is kept in build-fuzz/findings/TARGET/.
 # Usage: scripts/fuzz.sh [SECONDS]   (default 90, in all)
@@ -9,8 +10,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-90}"
 # target:share of the time in percent:longest input. The parser's reference is quadratic, so
-# its target takes half the length.
-targets=(rivo_fuzz_parse:30:512 rivo_fuzz_pipeline:40:1024 rivo_fuzz_draw:30:1024)
+# its target takes half the length. The lines target reads a file of many lines and runs steps
+# and express on each drawn one.
+targets=(rivo_fuzz_parse:25:512 rivo_fuzz_pipeline:30:1024 rivo_fuzz_draw:25:1024
+    rivo_fuzz_lines:20:1024)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DRIVO_FUZZ=ON -DRIVO_TESTS=OFF -DRIVO_BENCH=OFF \

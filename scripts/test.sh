@@ -2,7 +2,7 @@
 # Installs what is missing, builds with warnings as errors, and runs every test: the normal build
 # and its packaging checks, then the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then a short run of the benchmarks against their targets (only what
-# noise cannot explain fails), then the three fuzz targets for 90 s in all, and last the web
+# noise cannot explain fails), then the four fuzz targets for 90 s in all, and last the web
 # page's build and browser tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +30,7 @@ echo "== benchmarks against their targets (short run: a miss within what noise e
 echo "   scripts/bench.sh alone checks the README's targets strictly)"
 bash scripts/bench.sh --quick build
 
-echo "== fuzzing, 90 s over three targets (clang, ASan + UBSan)"
+echo "== fuzzing, 90 s over four targets (clang, ASan + UBSan)"
 bash scripts/fuzz.sh 90
 
 echo "== web page (WebAssembly build, browser tests, its numbers against the desktop build's)"

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "diagram/core/evaluator.h"
+#include "diagram/core/steps.h"
+#include "diagram/core/zones.h"
+#include "expr/infix.h"
 #include "expr/m_tree.h"
 #include "expr/tree.h"
 
@@ -212,6 +216,50 @@ TEST(EvaluateListing, LongChainsNeedMoreThan128Entries) {
         rivo::expr::TreeContainer tree(budget);
         EXPECT_EQ(EvaluateListing(rivo::expr::BuildListing(text, tree), size).size(),
                   maker.Codes().size());
+    }
+}
+
+// The step texts against the infix writer on its own (no text written before): the same
+// bytes, cut at the same place, for shapes whose steps hold earlier steps on either side, in
+// parentheses, in calls and in lists, with labels of many-byte characters around the cut.
+TEST(StepTexts, AreEachStepsSubExpressionCut) {
+    const std::string chain = [] {
+        std::string text = "a";
+        for (int i = 0; i < 400; ++i)
+            text += i % 3 == 0 ? "+b" : "-\u00e9\u00e9";
+        return text;
+    }();
+    std::string right = "c";
+    for (int i = 0; i < 150; ++i)
+        right = "a*(b+" + right + ")";
+    const std::string texts[] = {chain, right, "(a+b)*(c-(a+b))-a*((b+c)+(a-c))",
+                                 "f(a+b;c*(d-e))+(x;y+z)*a", "2-a+(b;c)*3"};
+    for (const std::string& text : texts) {
+        for (const std::size_t limit : {std::size_t{7}, std::size_t{300}, SIZE_MAX}) {
+            SCOPED_TRACE(text.substr(0, 40) + ", limit " + std::to_string(limit));
+            rivo::expr::RunBudget budget;
+            rivo::expr::TreeContainer tree(budget);
+            const auto listing = rivo::expr::BuildListing(text, tree);
+            rivo::expr::ScopedCharge held(budget);
+            const auto steps =
+                rivo::diagram::EvaluationStepsOf(tree, listing, DiagramSize::kFive, held);
+            ASSERT_FALSE(steps.empty());
+            const auto shown =
+                rivo::diagram::StepTextsOf(tree, steps, DiagramSize::kFive, limit, held);
+            ASSERT_EQ(shown.size(), steps.size());
+            for (std::size_t i = 0; i < steps.size(); ++i) {
+                std::string whole = rivo::expr::WriteInfix(tree, steps[i].node, budget);
+                if (whole.size() > limit) {
+                    std::size_t end = limit;
+                    while ((static_cast<unsigned char>(whole[end]) & 0xC0) == 0x80)
+                        --end;
+                    whole = whole.substr(0, end) + "\u2026";
+                }
+                ASSERT_EQ(shown[i].text, whole) << "step " << i + 1;
+                EXPECT_EQ(shown[i].regions,
+                          rivo::diagram::RegionsOfZones(DiagramSize::kFive, steps[i].zones));
+            }
+        }
     }
 }
 

@@ -238,6 +238,11 @@ TEST(PictureWriter, AFailedWriteLeavesEverythingAsItWas) {
     WriteBytes(dir / "read-only" / "keep.png", "the older picture");
     fs::permissions(dir / "read-only" / "keep.png", fs::perms{0666});
     fs::permissions(dir / "read-only", fs::perms{0555});
+    // A file its user may not write, in a folder anyone may write: refused all the same.
+    fs::create_directory(dir / "open");
+    WriteBytes(dir / "open" / "locked.png", "the older picture");
+    fs::permissions(dir / "open" / "locked.png", fs::perms{0444});
+    fs::permissions(dir / "open", fs::perms{0777});
     const struct {
         const char* name;
         const char* target;
@@ -251,6 +256,8 @@ TEST(PictureWriter, AFailedWriteLeavesEverythingAsItWas) {
         {"a folder that does not exist", "missing/new.png", ErrorText(ENOENT)},
         {"a file-size limit", "limited.png", ErrorText(EFBIG), During::kFileSizeLimit},
         {"a writable file in a read-only folder", "read-only/keep.png", ErrorText(EACCES),
+         During::kUnprivileged},
+        {"a file its user may not write", "open/locked.png", ErrorText(EACCES),
          During::kUnprivileged},
     };
     for (const auto& row : rows) {

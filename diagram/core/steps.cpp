@@ -1,6 +1,13 @@
 #include "diagram/core/steps.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
 #include "diagram/core/evaluator.h"
+#include "expr/infix.h"
 #include "expr/m_tree.h"
 
 namespace rivo::diagram {
@@ -22,6 +29,62 @@ std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
     for (const EvaluationStep& step : steps)
         result.push_back({nodes.at(step.line), step.zones});
     return result;
+}
+
+std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,
+                                  DiagramSize size, std::size_t maxTextBytes,
+                                  expr::ScopedCharge& held) {
+    static constexpr std::string_view kEllipsis = "\u2026";
+    // The continuation bytes of a UTF-8 character.
+    static constexpr std::size_t kMaxCharacterTail = 3;
+    maxTextBytes = std::min(maxTextBytes, SIZE_MAX - kMaxCharacterTail);
+    const std::size_t kept = maxTextBytes + kMaxCharacterTail;
+    expr::RunBudget& budget = tree.Budget();
+    // A step's operands are mostly steps before it: their texts, as far as they were written,
+    // are written again from here rather than walked again (a chain's steps would otherwise
+    // walk the chain down to its first letter each). The map's nodes and a cut text's bytes
+    // are charged as they are kept.
+    constexpr std::size_t kMapEntryBytes = 64;
+    held.Add(steps.size() * (sizeof(StepText) + sizeof(std::string) + kMapEntryBytes));
+    std::vector<StepText> texts;
+    texts.reserve(steps.size());
+    std::vector<std::string> cutTexts;  // as written, for each text that was cut; else empty
+    cutTexts.reserve(steps.size());
+    std::unordered_map<expr::NodeId, std::size_t> written;
+    written.reserve(steps.size());
+    const auto known = [&](expr::NodeId node) -> std::optional<expr::KnownText> {
+        const auto found = written.find(node);
+        if (found == written.end()) return std::nullopt;
+        const std::string& cut = cutTexts[found->second];
+        if (!cut.empty()) return expr::KnownText{cut, false};
+        return expr::KnownText{texts[found->second].text, true};
+    };
+    for (const TreeStep& step : steps) {
+        std::string text;
+        // A few bytes past the cut, to find the character it falls in.
+        const bool whole = expr::AppendInfix(tree, step.node, budget, text, kept, known);
+        std::string& cut = cutTexts.emplace_back();
+        if (!whole || text.size() > maxTextBytes) {
+            held.Add(expr::StringHeapBytes(text.size()));
+            cut = text;
+            // Back to the first byte of a character, never into the middle of one.
+            std::size_t end = std::min(maxTextBytes, text.size());
+            while (end > 0 && end < text.size() &&
+                   (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+                --end;
+            text.resize(end);
+            if (text.capacity() < end + kEllipsis.size()) {
+                budget.ChargeMemory(expr::StringHeapBytes(end + kEllipsis.size()));
+                text.reserve(end + kEllipsis.size());
+            }
+            text += kEllipsis;
+        }
+        std::string regions = RegionsOfZones(size, step.zones);
+        held.Add(expr::StringHeapBytes(regions.size()));
+        written.emplace(step.node, texts.size());
+        texts.push_back({std::move(text), std::move(regions)});
+    }
+    return texts;
 }
 
 }  // namespace rivo::diagram

@@ -2,6 +2,8 @@
 // performed, and what it computed. No Qt.
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,5 +28,25 @@ struct TreeStep {
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
                                         const std::vector<std::string>& listing, DiagramSize size,
                                         expr::ScopedCharge& held);
+
+// The longest step text shown whole: the window's captions and rivo-cli's lines cut a longer
+// one, so that a long chain's steps cost what they show, not the square of its length.
+inline constexpr std::size_t kMaxStepTextBytes = 300;
+
+// A step as a reader is shown it: the text of its sub-expression and the region set it computed.
+struct StepText {
+    std::string text;
+    std::string regions;
+};
+
+// The texts of `steps`, steps of `tree` in the order performed: each sub-expression as the
+// infix writer writes it, and when that is longer than `maxTextBytes`, its first bytes up to a
+// whole UTF-8 character and then "…". A step's operands that are earlier steps are written
+// from their texts, so the cost is that of the texts kept, and a run that cannot keep them
+// ends as soon as its budget says so: every node written is a work step, and each text is
+// charged before it is kept.
+std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,
+                                  DiagramSize size, std::size_t maxTextBytes,
+                                  expr::ScopedCharge& held);
 
 }  // namespace rivo::diagram
