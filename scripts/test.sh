@@ -34,7 +34,7 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure --no-tests=error --parallel "$jobs"
 
 echo "== benchmarks against their targets (short run: a miss within what noise explains warns;"
-echo "   scripts/bench.sh alone checks the README's targets strictly)"
+echo "   scripts/bench.sh alone checks every target strictly)"
 bash scripts/bench.sh --quick "$build"
 
 echo "== fuzzing, 90 s over three targets (clang, ASan + UBSan)"

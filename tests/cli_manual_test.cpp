@@ -2,7 +2,10 @@
 // and what its examples say the program prints.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <set>
@@ -22,6 +25,8 @@ using rivo::testing::RunProcess;
 const std::string kCli = RIVO_CLI_PATH;
 const std::string kManual = RIVO_MANUAL_PATH;
 const std::string kReadme = RIVO_README_PATH;
+const std::string kReadmePicture = RIVO_README_PICTURE_PATH;
+const std::string kReadmePictureScript = RIVO_README_PICTURE_SCRIPT;
 
 // The text a line of the page shows, for the few escapes the page uses. On a macro line the
 // arguments are joined as the alternating-font macros (.BI, .BR) join them: unquoted blanks
@@ -241,11 +246,23 @@ TEST(CliManual, ListsEveryCommandAndOptionOnce) {
     std::ifstream in(kReadme);
     std::stringstream readme;
     readme << in.rdbuf();
-    for (const auto& command : commands) {
-        EXPECT_NE(readme.str().find("rivo-cli " + command + " "), std::string::npos) << command;
-    }
+    // The word itself, not a part of another ("-o", not the "-o" of "--output" or "two-of").
+    auto mentions = [&](const std::string& word) {
+        const std::string& text = readme.str();
+        for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+            const char before = at == 0 ? ' ' : text[at - 1];
+            const char after = at + word.size() < text.size() ? text[at + word.size()] : ' ';
+            if (std::string(" \n`'(").find(before) != std::string::npos &&
+                !std::isalnum(static_cast<unsigned char>(after)) && after != '-') {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (const auto& command : commands)
+        EXPECT_TRUE(mentions("rivo-cli " + command)) << command << " is not in the README";
     for (const auto& name : primaryNames)
-        EXPECT_NE(readme.str().find(" " + name), std::string::npos) << name;
+        EXPECT_TRUE(mentions(name)) << name << " is not in the README";
 }
 
 TEST(CliManual, ExamplesPrintWhatThePageShows) {
@@ -292,6 +309,22 @@ TEST(CliManual, ReadmeExamplesAreExamplesOfThePage) {
         }
     }
     EXPECT_GE(checked, 4);
+}
+
+// The README's picture is what its script draws with this rivo-cli, pixel for pixel (the bytes
+// of a PNG may differ between encoders, the pixels may not).
+TEST(CliManual, ReadmePictureIsUpToDate) {
+    rivo::testing::TempDirectory dir;
+    const std::string drawn = (dir.path() / "drawn.png").string();
+    const auto r = RunProcess("/bin/bash", {kReadmePictureScript, kCli, drawn});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QImage expected(QString::fromStdString(drawn));
+    const QImage committed(QString::fromStdString(kReadmePicture));
+    ASSERT_FALSE(expected.isNull());
+    ASSERT_FALSE(committed.isNull()) << kReadmePicture;
+    EXPECT_EQ(committed.convertToFormat(QImage::Format_RGB32),
+              expected.convertToFormat(QImage::Format_RGB32))
+        << "run scripts/readme-picture.sh and commit " << kReadmePicture;
 }
 
 }  // namespace
