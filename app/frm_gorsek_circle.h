@@ -1,5 +1,12 @@
 // The window module: the main window Tfrm_gorsek with its controls and handlers. It only wires
 // widgets; a draw request itself is diagram::DrawDiagram.
+//
+// The names here are the system's own and fixed, so they stay as they are: the module
+// frm_gorsek_circle, the class Tfrm_gorsek (its one instance frm_gorsek, in main.cpp), the edit
+// line eIN, the draw buttons Button1 to Button3 (three, four, five circles) and their handlers
+// Button1Click to Button3Click, the legend Memo1, the picture IM, the templates IV3 to IV5, the
+// listing of the last request MOP, its tree holder defTV, and FormCreate, which sets the
+// application title. docs/architecture.md explains each.
 #pragma once
 
 #include <QImage>

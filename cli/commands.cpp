@@ -158,39 +158,98 @@ constexpr Command kCommands[] = {
     {"tree", "EXPR", 1, "the root node's tree after the passes, one line", RunTree},
     {"listing", "EXPR", 1, "the prefix listing, one line each", RunListing},
     {"regions", "N EXPR", 2,
-     "the region set for N = 3, 4 or 5 circles, one line\n"
-     "                             (--key: then one line per region: code, tab, its circles)",
-     RunRegions, kKeyOption},
-    {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint,
-     kOutputOption | kHatchOption | kSizeOption},
+     "the region set for N = 3, 4 or 5 circles, one line (--key: then one line per region: "
+     "code, tab, its circles)",
+     RunRegions},
+    {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
     {"draw", "N EXPR -o FILE", 2,
-     "the picture the window would show\n"
-     "                             (--batch: EXPR is -, one picture per line, FILE a pattern)",
-     RunDraw, kOutputOption | kBatchOption | kHatchOption | kSizeOption},
+     "the picture the window would show (--batch: EXPR is -, one picture per line, FILE a "
+     "pattern)",
+     RunDraw},
     {"sheet", "N FILE -o OUT.pdf", 2, "a worksheet PDF of the expressions in FILE, one a line",
-     RunSheet, kOutputOption | kHatchOption},
+     RunSheet},
     {"steps", "N EXPR [-o PREFIX]", 2,
-     "one line per operator step: number, tab, sub-expression,\n"
-     "                             tab, region set (-o: PREFIX-1.png, ... after each step)",
-     RunSteps, kOutputOption},
+     "one line per operator step: number, tab, sub-expression, tab, region set (-o: "
+     "PREFIX-1.png, ... after each step)",
+     RunSteps},
     {"express", "N REGIONS", 2,
-     "a shortest expression for a region set (of all for N = 3;\n"
-     "                             of sums of a*b-(c+d) terms for 4 and 5)",
+     "a shortest expression for a region set (of all for N = 3; of sums of a*b-(c+d) terms for "
+     "4 and 5)",
      RunExpress},
     {"zones", "N EXPR", 2,
-     "one line per combination of circles: circles, tab,\n"
-     "                             region code or -, tab, in or out",
+     "one line per combination of circles: circles, tab, region code or -, tab, in or out",
      RunZones},
     {"equal", "N EXPR1 EXPR2", 3,
-     "equal, or different and the zones where they differ\n"
-     "                             (exit status 3)",
-     RunEqual},
+     "equal, or different and the zones where they differ (exit status 3)", RunEqual},
 };
+
+// Columns of --help: an entry's head from column 3, its text from kHelpIndent + 1, lines of at
+// most kHelpWidth.
+constexpr std::size_t kHelpIndent = 29;
+constexpr std::size_t kHelpWidth = 80;
+
+// One entry of --help: the head, then the text wrapped at blanks beside and under it.
+void PrintEntry(std::ostream& out, const std::string& head, const std::string& text) {
+    std::string line = "  " + head;
+    if (line.size() + 1 > kHelpIndent) {
+        out << line << '\n';
+        line.clear();
+    }
+    line.resize(kHelpIndent, ' ');
+    std::size_t column = kHelpIndent;
+    for (const std::string_view word : Words(text)) {
+        if (column > kHelpIndent && column + 1 + word.size() > kHelpWidth) {
+            out << line << '\n';
+            line.assign(kHelpIndent, ' ');
+            column = kHelpIndent;
+        }
+        if (column > kHelpIndent) line += ' ';
+        line += word;
+        column = line.size();
+    }
+    out << line << '\n';
+}
 
 }  // namespace
 
 std::span<const Command> Commands() {
     return kCommands;
+}
+
+void PrintHelp(std::ostream& out) {
+    out << "usage: rivo-cli COMMAND [OPTIONS] [--] ARGS\n\ncommands:\n";
+    for (const Command& command : kCommands) {
+        PrintEntry(out, std::string(command.name) + " " + std::string(command.operands),
+                   std::string(command.summary));
+    }
+    out << "\noptions:\n";
+    for (const Option& option : Options()) {
+        // The short name first, as in "-o, --output FILE".
+        std::string head(option.name);
+        if (!option.alias.empty()) {
+            head = option.alias.rfind("--", 0) == 0 ? head + ", " + std::string(option.alias)
+                                                    : std::string(option.alias) + ", " + head;
+        }
+        if (!option.argument.empty()) head += " " + std::string(option.argument);
+        std::string text(option.help);
+        if (!option.commands.empty()) text = "with " + Joined(Words(option.commands)) + ": " + text;
+        if (const auto at = text.find("{extensions}"); at != std::string::npos) {
+            text.replace(at, 12, diagram::PictureExtensionList());
+        }
+        PrintEntry(out, head, text);
+    }
+    out << "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
+           "(an expression may begin with \"-\"); an option with a value may be given once.\n"
+           "An EXPR of \"-\" reads standard input, one trailing newline removed. An EXPR over\n"
+           "1 MiB is refused.\n"
+           "sheet and draw --batch read one expression a line (blank lines and lines starting\n"
+           "with # skipped; in sheet, \"3\", \"4\" or \"5\" and a tab first choose that line's\n"
+           "size); a failing line goes to standard error as \"rivo-cli: line N: message\", the\n"
+           "others are still drawn, and the exit status is 1.\n"
+           "A zone is one combination of circles; regions and draw note on standard error\n"
+           "the zones a set holds that the diagram cannot show.\n"
+           "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
+           "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
 }
 
 std::string ReadExpression(const std::string& operand) {

@@ -1,4 +1,4 @@
-// The commands of rivo-cli, one table row each.
+// The commands of rivo-cli, one table row each; the options they take are rows of Options().
 #pragma once
 
 #include <iosfwd>
@@ -13,25 +13,18 @@
 
 namespace rivo::cli {
 
-// The options a command takes besides --separator and --help, as bits of Command::options.
-enum CommandOption : unsigned {
-    kOutputOption = 1u << 0,  // -o
-    kBatchOption = 1u << 1,   // --batch
-    kHatchOption = 1u << 2,   // --hatch
-    kSizeOption = 1u << 3,    // --size
-    kKeyOption = 1u << 4,     // --key
-};
-
 struct Command {
     std::string_view name;
     std::string_view operands;  // as the usage shows them, e.g. "N EXPR"
     int operandCount;
-    std::string_view summary;
+    std::string_view summary;  // one paragraph; --help wraps it
     int (*run)(const Arguments& args, std::ostream& out);
-    unsigned options = 0;  // CommandOption bits
 };
 
 std::span<const Command> Commands();
+
+// The text of --help: the commands, the options of Options(), and how they are read.
+void PrintHelp(std::ostream& out);
 
 // The exit status of `equal` for two different sets: an answer, not a failure, so standard
 // output keeps what the command wrote.

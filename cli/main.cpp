@@ -15,7 +15,6 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "diagram/draw/picture_writer.h"
 #include "expr/error.h"
 #include "expr/numbers.h"
 #include "expr/text.h"
@@ -24,82 +23,8 @@ namespace {
 
 constexpr int kInternalErrorStatus = 4;
 
-void PrintUsage(std::ostream& out) {
-    out << "usage: rivo-cli COMMAND [OPTIONS] [--] ARGS\n\ncommands:\n";
-    for (const auto& c : rivo::cli::Commands()) {
-        std::string head = std::string(c.name) + " " + std::string(c.operands);
-        if (head.size() < 26) head.resize(26, ' ');
-        out << "  " << head << " " << c.summary << '\n';
-    }
-    out << "\noptions:\n"
-           "  --separator C              decimal separator of numbers, \".\" or \",\"\n"
-           "                             (default: the locale's)\n"
-           "  -o FILE                    output picture, in the format its extension names:\n"
-           "                             "
-        << rivo::diagram::PictureExtensionList()
-        << "\n"
-           "                             (with sheet: the PDF, OUT.pdf; with draw --batch: a\n"
-           "                             pattern with one %d, %Nd or %0Nd for the line's number;\n"
-           "                             with steps: a PREFIX, the picture after step K in\n"
-           "                             PREFIX-K.png)\n"
-           "  --size PX                  with paint and draw: a PX x PX picture drawn from the\n"
-           "                             circles (16 to 4096; for .svg and .pdf the side in\n"
-           "                             pixels or points; default 400, and without it .png,\n"
-           "                             .jpg and .bmp are the template picture itself)\n"
-           "  --hatch                    with paint, draw and sheet: patterns instead of\n"
-           "                             colours, for black-and-white printing\n"
-           "  --key                      with regions: one line per region and its circles\n"
-           "  --batch                    with draw: EXPR is -, one picture per line of standard\n"
-           "                             input; a failing line is reported and skipped\n"
-           "  --help                     this text\n"
-           "\nOptions may stand before or after the arguments, up to \"--\", which ends them\n"
-           "(an expression may begin with \"-\"). An EXPR of \"-\" reads standard input, one\n"
-           "trailing newline removed. An EXPR over 1 MiB is refused.\n"
-           "sheet and draw --batch read one expression a line (blank lines and lines starting\n"
-           "with # skipped; in sheet, \"3\", \"4\" or \"5\" and a tab first choose that line's\n"
-           "size); a failing line goes to standard error as \"rivo-cli: line N: message\", the\n"
-           "others are still drawn, and the exit status is 1.\n"
-           "A zone is one combination of circles; regions and draw note on standard error\n"
-           "the zones a set holds that the diagram cannot show.\n"
-           "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
-           "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
-}
-
-// An option given to a command that does not take it, as the reason of a usage error.
-std::optional<std::string> MisplacedOption(const rivo::cli::Arguments& args) {
-    using rivo::cli::CommandOption;
-    struct Use {
-        std::string_view option;
-        bool given;
-        CommandOption bit;
-    };
-    const Use uses[] = {
-        {"-o", args.output.has_value(), rivo::cli::kOutputOption},
-        {"--batch", args.batch, rivo::cli::kBatchOption},
-        {"--hatch", args.hatch, rivo::cli::kHatchOption},
-        {"--size", args.size.has_value(), rivo::cli::kSizeOption},
-        {"--key", args.key, rivo::cli::kKeyOption},
-    };
-    for (const Use& use : uses) {
-        if (!use.given) continue;
-        std::vector<std::string_view> takers;  // the commands that take the option
-        for (const auto& command : rivo::cli::Commands()) {
-            if ((command.options & use.bit) != 0) takers.push_back(command.name);
-        }
-        if (std::ranges::find(takers, args.command) != takers.end()) continue;
-        std::string reason = std::string(use.option) + " goes with ";
-        for (std::size_t i = 0; i < takers.size(); ++i) {
-            if (i > 0) reason += i + 1 == takers.size() ? " and " : ", ";
-            reason += takers[i];
-        }
-        return reason + ", not " + args.command;
-    }
-    return std::nullopt;
-}
-
 int UsageFailure(const std::string& reason) {
-    std::cerr << "rivo-cli: " << reason << '\n';
-    PrintUsage(std::cerr);
+    std::cerr << "rivo-cli: " << reason << "\nTry 'rivo-cli --help' for more information.\n";
     return 2;
 }
 
@@ -148,7 +73,7 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
         return UsageFailure(e.what());
     }
     if (args.help) {
-        PrintUsage(out);
+        rivo::cli::PrintHelp(out);
         return 0;
     }
     if (args.command.empty()) return UsageFailure("no command given");
@@ -160,14 +85,7 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     if (command == nullptr) return UsageFailure("unknown command " + args.command);
     rivo::expr::SetDecimalSeparator(args.separator ? args.separator->front()
                                                    : rivo::expr::LocaleDecimalSeparator());
-    if (const auto misplaced = MisplacedOption(args)) return UsageFailure(*misplaced);
-    if (args.size) {
-        try {
-            rivo::cli::PictureSide(*args.size);
-        } catch (const rivo::cli::UsageError& e) {
-            return UsageFailure(e.what());
-        }
-    }
+    if (const auto misplaced = rivo::cli::MisplacedOption(args)) return UsageFailure(*misplaced);
     if (static_cast<int>(args.operands.size()) != command->operandCount) {
         return UsageFailure(args.command + " takes " + std::string(command->operands));
     }

@@ -1,4 +1,4 @@
-// The writer reverses the parser's split table (expr/m_tree.cpp): an operand is put in
+// The writer reverses the parser's split table (expr/m_tree.h): an operand is put in
 // parentheses exactly when, written bare, one of its own operators would be the one the parser
 // splits its parent's text at. A left operand may hold its parent's class at depth zero, since
 // every class splits at its last occurrence; a right operand may not.

@@ -1,4 +1,4 @@
-// A word-for-word transcription of the language table at the top of expr/m_tree.cpp: rescans
+// A word-for-word transcription of the language table at the top of expr/m_tree.h: rescans
 // every node's text, quadratic in the input. It serves only as the reference the real parser is
 // checked against.
 #pragma once

@@ -3,8 +3,8 @@
 # Usage: scripts/bench.sh [--quick] [BUILD_DIR]
 #   --quick  five repetitions of 0.2 s, for the test command: a figure fails only where noise
 #            cannot take it (scripts/check_bench.py), anything milder warns.
-#   without  the figures the README shows (ten repetitions of half a second each), every
-#            target strict.
+#   without  the figures docs/development.md shows (ten repetitions of half a second each),
+#            every target strict.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 reps=10

@@ -6,11 +6,11 @@ A time is the fastest repetition of its benchmark. A figure compared against ano
 against its painter floor, the growth from 4 to 256 KiB) is measured in one benchmark that
 alternates the two batch by batch, and is the median of its repetitions.
 
-Without --quick every target is strict: the figures the README shows. With --quick (the short
-run of the test command, on a machine that may be busy) a figure fails only where noise cannot
-take it: a memory figure past its budget, a time or a ratio at five times its target or more,
-a growth past 64^1.75 (a quadratic step gives 64^2 = 4096x; a busy machine has been seen to
-stretch the normal 70x to 290x, since the large text suffers most from a shared cache).
+Without --quick every target is strict: the figures docs/development.md shows. With --quick (the
+short run of the test command, on a machine that may be busy) a figure fails only where noise
+cannot take it: a memory figure past its budget, a time or a ratio at five times its target or
+more, a growth past 64^1.75 (a quadratic step gives 64^2 = 4096x; a busy machine has been seen
+to stretch the normal 70x to 290x, since the large text suffers most from a shared cache).
 Anything between the target and that line warns."""
 import json
 import re

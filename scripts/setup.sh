@@ -47,6 +47,14 @@ RIVO_WEB_PACKAGES=(
     chromium-headless-shell
 )
 
+# The one configuration of the normal build tree: scripts/run.sh builds only the window in it,
+# scripts/test.sh everything. The same options, whichever ran before, keep each from undoing what
+# the other needs (tests switched off, say) and from rebuilding what the other built.
+RIVO_BUILD_OPTIONS=(
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIVO_WERROR=ON -DRIVO_PACKAGING=ON
+    -DRIVO_TESTS=ON -DRIVO_BENCH=ON
+)
+
 # The packages named as arguments that are not installed.
 rivo_missing_packages() {
     local pkg

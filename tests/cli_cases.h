@@ -30,4 +30,17 @@ inline void ExpectCliOutputs(const std::string& program, std::span<const CliCase
     }
 }
 
+// A usage error: status 2, nothing on standard output, and on standard error the reason alone on
+// its line (holding `reason`), then the pointer to the help, as GNU tools print it.
+inline void ExpectUsageError(const ProcessResult& r, const std::string& reason = {}) {
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    const auto newline = r.err.find('\n');
+    ASSERT_NE(newline, std::string::npos) << r.err;
+    const std::string first = r.err.substr(0, newline);
+    EXPECT_EQ(first.rfind("rivo-cli: ", 0), 0u) << r.err;
+    EXPECT_NE(first.find(reason), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.substr(newline + 1), "Try 'rivo-cli --help' for more information.\n");
+}
+
 }  // namespace rivo::testing

@@ -32,10 +32,7 @@ TEST(CliExpress, ForeignCodesAreUsageErrors) {
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args.back());
-        const auto r = RunProcess(kCli, args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find("usage: rivo-cli"), std::string::npos);
+        rivo::testing::ExpectUsageError(RunProcess(kCli, args));
     }
     EXPECT_NE(RunProcess(kCli, {"express", "3", "18"}).err.find("\"8\""), std::string::npos);
 }

@@ -2,7 +2,10 @@
 // and what its examples say the program prints.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <set>
@@ -10,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
+#include "cli/commands.h"
 #include "tests/run_process.h"
 #include "tests/temp_directory.h"
 
@@ -20,6 +25,8 @@ using rivo::testing::RunProcess;
 const std::string kCli = RIVO_CLI_PATH;
 const std::string kManual = RIVO_MANUAL_PATH;
 const std::string kReadme = RIVO_README_PATH;
+const std::string kReadmePicture = RIVO_README_PICTURE_PATH;
+const std::string kReadmePictureScript = RIVO_README_PICTURE_SCRIPT;
 
 // The text a line of the page shows, for the few escapes the page uses. On a macro line the
 // arguments are joined as the alternating-font macros (.BI, .BR) join them: unquoted blanks
@@ -124,16 +131,17 @@ Manual ReadManual() {
     return manual;
 }
 
-// The first word of each entry under a heading of the usage ("commands:", "options:").
-std::set<std::string> UsageEntries(const std::string& usage, const std::string& heading) {
+// The head of each entry under a heading of the usage ("commands:", "options:"): the words
+// before the two blanks that start its text, e.g. "-o, --output FILE".
+std::vector<std::string> UsageEntries(const std::string& usage, const std::string& heading) {
     std::istringstream in(usage);
-    std::set<std::string> entries;
+    std::vector<std::string> entries;
     std::string line;
     while (std::getline(in, line) && line != heading) {
     }
     while (std::getline(in, line) && !line.empty()) {
         if (line.size() > 2 && line.rfind("  ", 0) == 0 && line[2] != ' ') {
-            entries.insert(line.substr(2, line.find(' ', 2) - 2));
+            entries.push_back(line.substr(2, line.find("  ", 2) - 2));
         }
     }
     return entries;
@@ -185,49 +193,76 @@ std::vector<std::string> ShellWords(const std::string& line) {
     return words;
 }
 
-TEST(CliManual, DescribesExactlyTheCommandsOfTheUsage) {
-    std::set<std::string> described;
-    auto manual = ReadManual();
-    for (const auto& tag : manual.tags["COMMANDS"])
-        described.insert(tag.substr(0, tag.find(' ')));
-    const auto listed = UsageEntries(Usage(), "commands:");
-    ASSERT_FALSE(listed.empty());
-    EXPECT_EQ(described, listed);
-}
-
-TEST(CliManual, DescribesEveryOptionOfTheUsage) {
-    std::set<std::string> described;
-    auto manual = ReadManual();
-    for (const auto& tag : manual.tags["OPTIONS"]) {
-        for (const auto& form : Split(tag, ", "))
-            described.insert(form.substr(0, form.find_first_of(" =")));
-    }
-    const auto listed = UsageEntries(Usage(), "options:");
-    ASSERT_FALSE(listed.empty());
-    for (const auto& option : listed)
-        EXPECT_TRUE(described.count(option)) << option << " is not in the manual page";
-}
-
-// An option the page describes but the program does not take is a usage error (status 2).
-TEST(CliManual, EveryOptionItDescribesIsTaken) {
-    const auto tags = ReadManual().tags["OPTIONS"];
-    ASSERT_FALSE(tags.empty());
-    for (const auto& tag : tags) {
-        for (const auto& form : Split(tag, ", ")) {
-            SCOPED_TRACE(form);
-            std::vector<std::string> args = {"--help"};
-            if (const auto eq = form.find('='); eq != std::string::npos) {
-                args.push_back(form.substr(0, eq + 1) + ",");
-            } else if (const auto blank = form.find(' '); blank != std::string::npos) {
-                args.push_back(form.substr(0, blank));
-                args.push_back(",");
-            } else {
-                args.push_back(form);
-            }
-            const auto r = RunProcess(kCli, args);
-            EXPECT_EQ(r.status, 0) << r.err.substr(0, r.err.find('\n'));
+// Each command and each option of the program's own tables stands exactly once in the manual
+// page's lists and in --help, with every name of the option and nothing the program does not
+// take; the README mentions each of them.
+TEST(CliManual, ListsEveryCommandAndOptionOnce) {
+    std::vector<std::string> commands;
+    for (const auto& command : rivo::cli::Commands())
+        commands.emplace_back(command.name);
+    // An option by its names: an entry "-o FILE, --output FILE" names {-o, --output}.
+    std::vector<std::set<std::string>> options;
+    std::vector<std::string> primaryNames;  // as messages and the help show it first
+    for (const auto& option : rivo::cli::Options()) {
+        primaryNames.emplace_back(option.name);
+        options.push_back({std::string(option.name)});
+        if (!option.alias.empty()) options.back().emplace(option.alias);
+        for (const auto taker : rivo::cli::Words(option.commands)) {
+            EXPECT_NE(std::find(commands.begin(), commands.end(), taker), commands.end())
+                << option.name << " names the command " << taker << ", which there is not";
         }
     }
+    ASSERT_GE(commands.size(), 10u);
+    ASSERT_GE(options.size(), 7u);
+    auto namesOf = [](const std::string& entry) {
+        std::set<std::string> names;
+        for (const auto& form : Split(entry, ", "))
+            names.insert(form.substr(0, form.find_first_of(" =")));
+        return names;
+    };
+    auto firstWords = [](const std::vector<std::string>& entries) {
+        std::vector<std::string> words;
+        for (const auto& entry : entries)
+            words.push_back(entry.substr(0, entry.find(' ')));
+        return words;
+    };
+    auto optionNames = [&](const std::vector<std::string>& entries) {
+        std::vector<std::set<std::string>> names;
+        for (const auto& entry : entries)
+            names.push_back(namesOf(entry));
+        return names;
+    };
+    auto sorted = [](auto list) {
+        std::sort(list.begin(), list.end());
+        return list;
+    };
+    Manual manual = ReadManual();
+    const std::string usage = Usage();
+    EXPECT_EQ(sorted(firstWords(manual.tags["COMMANDS"])), sorted(commands)) << "manual page";
+    EXPECT_EQ(sorted(optionNames(manual.tags["OPTIONS"])), sorted(options)) << "manual page";
+    EXPECT_EQ(firstWords(UsageEntries(usage, "commands:")), commands) << "--help";
+    EXPECT_EQ(optionNames(UsageEntries(usage, "options:")), options) << "--help";
+
+    std::ifstream in(kReadme);
+    std::stringstream readme;
+    readme << in.rdbuf();
+    // The word itself, not a part of another ("-o", not the "-o" of "--output" or "two-of").
+    auto mentions = [&](const std::string& word) {
+        const std::string& text = readme.str();
+        for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+            const char before = at == 0 ? ' ' : text[at - 1];
+            const char after = at + word.size() < text.size() ? text[at + word.size()] : ' ';
+            if (std::string(" \n`'(").find(before) != std::string::npos &&
+                !std::isalnum(static_cast<unsigned char>(after)) && after != '-') {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (const auto& command : commands)
+        EXPECT_TRUE(mentions("rivo-cli " + command)) << command << " is not in the README";
+    for (const auto& name : primaryNames)
+        EXPECT_TRUE(mentions(name)) << name << " is not in the README";
 }
 
 TEST(CliManual, ExamplesPrintWhatThePageShows) {
@@ -274,6 +309,22 @@ TEST(CliManual, ReadmeExamplesAreExamplesOfThePage) {
         }
     }
     EXPECT_GE(checked, 4);
+}
+
+// The README's picture is what its script draws with this rivo-cli, pixel for pixel (the bytes
+// of a PNG may differ between encoders, the pixels may not).
+TEST(CliManual, ReadmePictureIsUpToDate) {
+    rivo::testing::TempDirectory dir;
+    const std::string drawn = (dir.path() / "drawn.png").string();
+    const auto r = RunProcess("/bin/bash", {kReadmePictureScript, kCli, drawn});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QImage expected(QString::fromStdString(drawn));
+    const QImage committed(QString::fromStdString(kReadmePicture));
+    ASSERT_FALSE(expected.isNull());
+    ASSERT_FALSE(committed.isNull()) << kReadmePicture;
+    EXPECT_EQ(committed.convertToFormat(QImage::Format_RGB32),
+              expected.convertToFormat(QImage::Format_RGB32))
+        << "run scripts/readme-picture.sh and commit " << kReadmePicture;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "diagram/draw/painter.h"
+#include "tests/cli_cases.h"
 #include "tests/cli_fixture.h"
 #include "tests/read_file.h"
 #include "tests/run_process.h"
@@ -125,12 +126,7 @@ TEST_F(CliPaint, UsageErrorsExitWithStatusTwo) {
         for (auto& word : args) {
             if (word.rfind("FILE", 0) == 0) word = written = File("never.png" + word.substr(4));
         }
-        const auto r = RunProcess(kCli, args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err.rfind("rivo-cli: ", 0), 0u) << r.err;
-        EXPECT_NE(r.err.substr(0, r.err.find('\n')).find(c.reason), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("paint N REGIONS -o FILE"), std::string::npos);
+        rivo::testing::ExpectUsageError(RunProcess(kCli, args), c.reason);
         EXPECT_FALSE(std::filesystem::exists(written));
     }
 }

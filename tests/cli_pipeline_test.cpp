@@ -176,10 +176,8 @@ TEST(CliPipeline, UsageErrors) {
         {"listing", "a", "b"},
     };
     for (const auto& args : cases) {
-        const auto r = RunProcess(kCli, args);
-        EXPECT_EQ(r.status, 2) << args[0];
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find("usage: rivo-cli"), std::string::npos);
+        SCOPED_TRACE(args[0]);
+        rivo::testing::ExpectUsageError(RunProcess(kCli, args));
     }
 }
 

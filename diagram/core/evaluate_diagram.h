@@ -1,5 +1,6 @@
 // One request's evaluation without pictures: expression text in, truth set and region set out.
-// The window, rivo-cli and the web page all go through here; painting comes after (draw.h).
+// The window (through DrawDiagram) and rivo-cli's commands go through here; painting comes
+// after (diagram/draw/draw.h).
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
-// One draw request without widgets: expression text in, painted picture out. The window and
-// rivo-cli both go through here.
+// One draw request without widgets: expression text in, painted picture out. The window goes
+// through here; rivo-cli evaluates with EvaluateDiagram and draws the picture its options ask
+// for.
 #pragma once
 
 #include <QImage>
