@@ -54,7 +54,9 @@ struct Options {
     double bend = 12;      // smallest radius of curvature wanted, pixels
     double balance = 0.1;  // weight of the spread between the largest and the smallest zone
     double fill = 0.02;    // weight of the union's share of the union box
-    bool same = false;     // four sets: B and C congruent to A and D
+    bool same = false;     // four sets: all four shapes congruent
+    double angle = 0;      // smallest crossing angle wanted, degrees
+    double smooth = 0;     // weight of the shapes' bending
     std::vector<double> from;
     std::string picture;
 };
@@ -87,7 +89,7 @@ Bounds BoundsOf(const Options& o) {
             add(-1.5, 0.5), add(-1.0, 1.0);
             if (!o.same) add(0.4, 2.0), add(0.15, 1.5);
             add(0, kPi);
-            wavy = 2;
+            wavy = o.same ? 1 : 2;  // congruent shapes share their harmonics
             break;
         case 5:
             // The shape on top: its centre's height above the middle, b/a, turn.
@@ -151,7 +153,7 @@ std::vector<VennShape> RawShapes(const Options& o, const std::vector<double>& x)
                                  : VennShape{{x[3], x[4]}, x[5], x[6], x[7], {}, {}};
             h = x.data() + (o.same ? 6 : 8);
             SetHarmonics(a, h, o.harmonics);
-            SetHarmonics(b, h + 2 * o.harmonics, o.harmonics);
+            SetHarmonics(b, o.same ? h : h + 2 * o.harmonics, o.harmonics);
             // A and B on the left, their mirror images D and C on the right.
             shapes = {a, b, Mirrored(b), Mirrored(a)};
             break;
@@ -201,15 +203,19 @@ std::vector<double> Clamped(const Bounds& b, std::vector<double> x) {
 // ---- Shape measures ----
 
 // The smallest radius of curvature along the outline and the smallest radius factor f.
+// Also the bending: the length times the integral of the squared curvature, over its value
+// for a circle (4 pi^2); 1 for a circle, more for every squeeze and wave.
 struct ShapeCheck {
     double minBend;
     double minFactor;
+    double bending;
 };
 
 ShapeCheck CheckShape(const VennShape& s) {
     constexpr int kSamples = 360;
-    ShapeCheck c{1e300, 1e300};
+    ShapeCheck c{1e300, 1e300, 0};
     const double h = 2 * kPi / kSamples;
+    double length = 0, energy = 0;
     for (int i = 0; i < kSamples; ++i) {
         const double t = h * i;
         const VennPoint p0 = VennOutlinePoint(s, t - h);
@@ -221,12 +227,59 @@ ShapeCheck CheckShape(const VennShape& s) {
         const double cross = std::abs(dx * ddy - dy * ddx);
         const double speed = std::hypot(dx, dy);
         if (cross > 0) c.minBend = std::min(c.minBend, speed * speed * speed / cross);
+        length += speed * h;
+        energy += cross * cross / (speed * speed * speed * speed * speed) * h;
         double f = 1;
         for (std::size_t k = 0; k < s.cosine.size(); ++k) {
             const double order = static_cast<double>(k + 1);
             f += s.cosine[k] * std::cos(order * t) + s.sine[k] * std::sin(order * t);
         }
         c.minFactor = std::min(c.minFactor, f);
+    }
+    c.bending = length * energy / (4 * kPi * kPi);
+    return c;
+}
+
+// Where two outlines cross: the smallest angle between them at a crossing, in degrees, and how
+// many crossings there are (a simple Venn layout of n sets has 2^n - 2).
+struct Crossings {
+    double minAngle = 90;
+    int count = 0;
+};
+
+VennPoint Tangent(const VennShape& s, double t) {
+    const VennPoint p = VennOutlinePoint(s, t - 1e-6), q = VennOutlinePoint(s, t + 1e-6);
+    return {q.x - p.x, q.y - p.y};
+}
+
+Crossings CrossingsOf(const std::vector<VennShape>& shapes) {
+    constexpr int kSamples = 512;
+    Crossings c;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        for (std::size_t j = i + 1; j < shapes.size(); ++j) {
+            const VennShape& a = shapes[i];
+            const VennShape& b = shapes[j];
+            auto inside = [&](double t) { return VennContains(b, VennOutlinePoint(a, t)); };
+            for (int k = 0; k < kSamples; ++k) {
+                double lo = 2 * kPi * k / kSamples, hi = 2 * kPi * (k + 1) / kSamples;
+                const bool first = inside(lo);
+                if (first == inside(hi)) continue;
+                for (int step = 0; step < 40; ++step) {
+                    const double mid = (lo + hi) / 2;
+                    (inside(mid) == first ? lo : hi) = mid;
+                }
+                const VennPoint p = VennOutlinePoint(a, lo);
+                // b's parameter at p: the eccentric angle in b's unstretched frame.
+                const double dx = p.x - b.centre.x, dy = p.y - b.centre.y;
+                const double cs = std::cos(b.angle), sn = std::sin(b.angle);
+                const double tb = std::atan2((dy * cs - dx * sn) / b.b, (dx * cs + dy * sn) / b.a);
+                const VennPoint ta = Tangent(a, lo), tbv = Tangent(b, tb);
+                const double cosine = std::abs(ta.x * tbv.x + ta.y * tbv.y) /
+                                      (std::hypot(ta.x, ta.y) * std::hypot(tbv.x, tbv.y));
+                c.minAngle = std::min(c.minAngle, std::acos(std::min(1.0, cosine)) * 180 / kPi);
+                ++c.count;
+            }
+        }
     }
     return c;
 }
@@ -311,6 +364,11 @@ Score Evaluate(const Options& o, const std::vector<VennShape>& shapes, double ce
         const ShapeCheck c = CheckShape(s);
         if (c.minFactor < 0.3) penalty += 1 + (0.3 - c.minFactor);
         if (c.minBend < o.bend) penalty += 0.002 * (o.bend - c.minBend);
+        penalty += o.smooth * (c.bending - 1) / n;
+    }
+    if (o.angle > 0) {
+        const Crossings x = CrossingsOf(shapes);
+        if (x.minAngle < o.angle) penalty += 0.0005 * (o.angle - x.minAngle);
     }
     const int nx = static_cast<int>(std::ceil((kBoxRight - kBoxLeft + 2) / cell));
     const int ny = static_cast<int>(std::ceil((kBoxBottom - kBoxTop + 2) / cell));
@@ -670,8 +728,24 @@ struct Confirmed {
 // A set name's place: beside a stretch of the shape's outline that no other shape covers, the
 // farther from the other outlines the better, pushed out along the outline's normal. Names
 // above or below the shapes are preferred: a long name has room there.
+// Whether a name's box of the given size, placed at the anchor as the renderers place it, lies
+// inside the picture and outside every shape.
+bool NameFits(const std::vector<VennShape>& shapes, VennPoint anchor, VennPoint outward,
+              double width, double height) {
+    const VennPoint centre = rivo::diagram::VennNameCentre({anchor, outward}, width, height);
+    for (int j = 0; j <= 4; ++j) {
+        for (int i = 0; i <= 8; ++i) {
+            const double x = centre.x - width / 2 + width * i / 8;
+            const double y = centre.y - height / 2 + height * j / 4;
+            if (x < 2 || y < 2 || x > kPicture - 2 || y > kPicture - 2) return false;
+            if (ZoneAt(shapes, x, y) != 0) return false;
+        }
+    }
+    return true;
+}
+
 NamePlace PlaceName(const std::vector<VennShape>& shapes, const Outlines& outlines, int which) {
-    constexpr double kGap = 12;
+    constexpr double kGap = 8;
     const VennShape& s = shapes[static_cast<std::size_t>(which)];
     NamePlace best{};
     double bestScore = -1e300;
@@ -688,21 +762,25 @@ NamePlace PlaceName(const std::vector<VennShape>& shapes, const Outlines& outlin
         const double len = std::hypot(nx, ny);
         nx /= len, ny /= len;
         if (VennContains(s, {p.x + nx * 0.5, p.y + ny * 0.5})) nx = -nx, ny = -ny;
-        const VennPoint anchor{p.x + nx * kGap, p.y + ny * kGap};
-        if (ZoneAt(shapes, anchor.x, anchor.y) != 0) continue;
-        if (anchor.x < 12 || anchor.y < 12 || anchor.x > 388 || anchor.y > 388) continue;
+        nx = Rounded(nx, 1e-3), ny = Rounded(ny, 1e-3);
+        const VennPoint anchor{Rounded(p.x + nx * kGap, 0.1), Rounded(p.y + ny * kGap, 0.1)};
         if (outlines.Distance(anchor) < kGap - 0.5) continue;
-        // Away from the union's middle, above rather than below.
+        // A short name must fit; room for a long one counts.
+        if (!NameFits(shapes, anchor, {nx, ny}, 40, 16)) continue;
+        const bool longFits = NameFits(shapes, anchor, {nx, ny}, 170, 16);
+        // Beside the shape's own part of the outline, away from the union's middle, above
+        // rather than below.
         const double ox = p.x - middle.x, oy = p.y - middle.y;
         const double away = (ox * nx + oy * ny) / std::hypot(ox, oy);
         const double own = std::min(40.0, outlines.Distance(p, which));
-        const double value = own + 25 * std::max(0.0, -ny) + 10 * std::max(0.0, ny) + 15 * away;
+        const double value = own + 25 * std::max(0.0, -ny) + 10 * std::max(0.0, ny) + 15 * away +
+                             (longFits ? 20 : 0);
         if (value > bestScore) {
             bestScore = value;
-            best = {{Rounded(anchor.x, 0.1), Rounded(anchor.y, 0.1)},
-                    {Rounded(nx, 1e-3), Rounded(ny, 1e-3)}};
+            best = {anchor, {nx, ny}};
         }
     }
+    if (bestScore < -1e299) std::fprintf(stderr, "no place for the name of shape %d\n", which);
     return best;
 }
 
@@ -928,16 +1006,23 @@ void WritePicture(const std::string& path, const Confirmed& c) {
 void PrintData(const Confirmed& c, int sets) {
     std::printf("constexpr VennShape kShapes%d[] = {\n", sets);
     for (const VennShape& s : c.shapes) {
-        std::printf("    {{%.4f, %.4f}, %.4f, %.4f, %.6f, {", s.centre.x, s.centre.y, s.a, s.b,
+        std::printf("    {{%.4f, %.4f}, %.4f, %.4f, %.6f,", s.centre.x, s.centre.y, s.a, s.b,
                     s.angle);
-        for (std::size_t k = 0; k < s.cosine.size(); ++k) {
-            std::printf("%s%.6f", k ? ", " : "", s.cosine[k]);
+        const bool wavy =
+            std::any_of(s.cosine.begin(), s.cosine.end(), [](double v) { return v != 0; }) ||
+            std::any_of(s.sine.begin(), s.sine.end(), [](double v) { return v != 0; });
+        if (!wavy) {
+            std::printf(" {}, {}},\n");
+            continue;
         }
-        std::printf("}, {");
-        for (std::size_t k = 0; k < s.sine.size(); ++k) {
-            std::printf("%s%.6f", k ? ", " : "", s.sine[k]);
+        for (const auto* row : {&s.cosine, &s.sine}) {
+            std::printf(row == &s.cosine ? "\n     {" : ", {");
+            for (std::size_t k = 0; k < row->size(); ++k) {
+                std::printf("%s%.6f", k ? ", " : "", (*row)[k]);
+            }
+            std::printf("}");
         }
-        std::printf("}},\n");
+        std::printf("},\n");
     }
     std::printf("};\nconstexpr VennNamePlace kNames%d[] = {\n", sets);
     for (const NamePlace& n : c.names) {
@@ -972,6 +1057,16 @@ void Report(const Confirmed& c) {
                      Letters(static_cast<Zone>(z)).c_str(), c.area[z], 100 * share, c.rasterArea[z],
                      c.regions[z], c.rasterClear[z], c.labelClear[z]);
     }
+    const Crossings x = CrossingsOf(c.shapes);
+    double bend = 1e300, bending = 0;
+    for (const VennShape& s : c.shapes) {
+        bend = std::min(bend, CheckShape(s).minBend);
+        bending = std::max(bending, CheckShape(s).bending);
+    }
+    std::fprintf(stderr,
+                 "crossings %d, smallest crossing angle %.1f deg, tightest bend %.1f px, "
+                 "bending %.2f\n",
+                 x.count, x.minAngle, bend, bending);
     std::fprintf(stderr,
                  "union %ld px; smallest zone %.2f %%, largest %.2f %%; missing %d, split %d;\n"
                  "largest disc inside the narrowest zone: %.1f px across (to the outlines), "
@@ -998,47 +1093,41 @@ std::vector<double> ParseList(std::string_view text) {
 
 int main(int argc, char** argv) {
     Options o;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string_view key = argv[i];
-        const char* value = argv[i + 1];
-        if (key == "--sets")
-            o.sets = std::atoi(value);
-        else if (key == "--harmonics")
-            o.harmonics = std::atoi(value);
-        else if (key == "--samples")
-            o.samples = std::atoi(value);
-        else if (key == "--starts")
-            o.starts = std::atoi(value);
-        else if (key == "--evaluations")
-            o.evaluations = std::atoi(value);
-        else if (key == "--seed")
-            o.seed = static_cast<unsigned>(std::atoi(value));
-        else if (key == "--cell")
-            o.cell = std::atof(value);
-        else if (key == "--disc")
-            o.disc = std::atof(value);
-        else if (key == "--bend")
-            o.bend = std::atof(value);
-        else if (key == "--balance")
-            o.balance = std::atof(value);
-        else if (key == "--fill")
-            o.fill = std::atof(value);
-        else if (key == "--same")
-            o.same = std::atoi(value) != 0;
-        else if (key == "--from")
-            o.from = ParseList(value);
-        else if (key == "--picture")
-            o.picture = value;
-        else {
-            std::fprintf(stderr, "unknown option %s\n", argv[i]);
+    // Every option takes one value.
+    using Setter = void (*)(Options&, const char*);
+    constexpr std::pair<std::string_view, Setter> kOptions[] = {
+        {"--sets", [](Options& x, const char* v) { x.sets = std::atoi(v); }},
+        {"--harmonics", [](Options& x, const char* v) { x.harmonics = std::atoi(v); }},
+        {"--samples", [](Options& x, const char* v) { x.samples = std::atoi(v); }},
+        {"--starts", [](Options& x, const char* v) { x.starts = std::atoi(v); }},
+        {"--evaluations", [](Options& x, const char* v) { x.evaluations = std::atoi(v); }},
+        {"--seed", [](Options& x, const char* v) { x.seed = static_cast<unsigned>(std::atoi(v)); }},
+        {"--cell", [](Options& x, const char* v) { x.cell = std::atof(v); }},
+        {"--disc", [](Options& x, const char* v) { x.disc = std::atof(v); }},
+        {"--bend", [](Options& x, const char* v) { x.bend = std::atof(v); }},
+        {"--balance", [](Options& x, const char* v) { x.balance = std::atof(v); }},
+        {"--fill", [](Options& x, const char* v) { x.fill = std::atof(v); }},
+        {"--same", [](Options& x, const char* v) { x.same = std::atoi(v) != 0; }},
+        {"--angle", [](Options& x, const char* v) { x.angle = std::atof(v); }},
+        {"--smooth", [](Options& x, const char* v) { x.smooth = std::atof(v); }},
+        {"--from", [](Options& x, const char* v) { x.from = ParseList(v); }},
+        {"--picture", [](Options& x, const char* v) { x.picture = v; }},
+    };
+    for (int i = 1; i < argc; i += 2) {
+        const auto* option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                          [&](const auto& row) { return row.first == argv[i]; });
+        if (option == std::end(kOptions) || i + 1 == argc) {
+            std::fprintf(stderr, "unknown option or missing value: %s\n", argv[i]);
             return 2;
         }
+        option->second(o, argv[i + 1]);
     }
     if (o.sets < 2 || o.sets > 5 || o.harmonics < 0 || o.harmonics > kVennHarmonics) {
         std::fprintf(stderr,
                      "usage: venn_optimize --sets 2..5 [--harmonics 0..%d] [--samples M] "
                      "[--starts S] [--evaluations E] [--seed N] [--cell px] [--disc px] "
-                     "[--bend px] [--balance w] [--fill w] [--same 0|1] [--from x1,x2,...] "
+                     "[--bend px] [--balance w] [--fill w] [--same 0|1] [--angle deg] [--smooth w] "
+                     "[--from x1,x2,...] "
                      "[--picture file.ppm]\n",
                      kVennHarmonics);
         return 2;
