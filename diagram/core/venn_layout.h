@@ -47,6 +47,14 @@ struct VennNamePlace {
     VennPoint outward;
 };
 
+// The centre of a name's box of the given size (layout units): the box touches the anchor and
+// lies on its outward side, so a box above a shape sits on the anchor, one to the left ends at
+// it. The stored places keep a short name's box (40 x 16) inside the picture and off the shapes.
+constexpr VennPoint VennNameCentre(const VennNamePlace& place, double width, double height) {
+    return {place.anchor.x + place.outward.x * width / 2,
+            place.anchor.y + place.outward.y * height / 2};
+}
+
 // A zone's label point, the centre of the largest disc inside the zone, and its area in pixels
 // of the 400 x 400 picture.
 struct VennZoneData {
