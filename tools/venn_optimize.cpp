@@ -3,19 +3,20 @@
 // A layout is a few parameters (circle spacing; ellipse centres, axes and turns; the harmonics of
 // wavy curves) turned into shapes fitted to the picture's union box. Random samples find
 // parameter sets on which every zone exists; Nelder-Mead, restarted from its best point, then
-// raises the smallest zone's share of the union while keeping every zone one region, every zone
-// wide enough for a label and every outline free of sharp bends. Zone areas are counted softly
-// on a coarse grid (each outline blurred over one cell) so the score moves smoothly. The winner is
-// rounded as it will be stored and confirmed at 400 x 400: areas, regions, inscribed discs,
-// label points and name places. A developer tool: never run at start-up or by the tests.
+// raises the smallest zone's share of the union, evens the zones out and fills the box, while
+// keeping every zone one region wide enough for a label, every outline free of sharp bends and
+// waves, and every crossing wide. Zone areas are counted softly on a coarse grid (each outline
+// blurred over one cell) so the score moves smoothly. The winner is rounded as it will be stored
+// and confirmed at 400 x 400: areas, regions, inscribed discs, label points and name places.
+// `--from` starts from a printed parameter list; with `--evaluations 0` it is only confirmed.
+// docs/venn-layouts.md lists the commands that made the stored data. A developer tool: never run
+// at start-up or by the tests.
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
-#include <limits>
 #include <numbers>
 #include <random>
 #include <string>
@@ -316,13 +317,21 @@ struct Score {
     int missing = 0;
 };
 
-// Connected pieces of each zone on a labelled grid, 4-neighbours: the largest piece's size per
-// zone and how many pieces there are beyond one each.
-void Pieces(const std::vector<Zone>& grid, int nx, int ny, int zones, std::vector<int>& largest,
-            std::vector<int>& total, int& extra) {
-    largest.assign(static_cast<std::size_t>(zones) + 1, 0);
-    total.assign(static_cast<std::size_t>(zones) + 1, 0);
-    std::vector<int> pieces(static_cast<std::size_t>(zones) + 1, 0);
+// Connected pieces of each zone on a labelled grid, 4-neighbours, counted by breadth-first
+// fill: per zone its size, its largest piece's size and its number of pieces.
+struct ZonePieces {
+    std::vector<int> total;
+    std::vector<int> largest;
+    std::vector<int> count;
+    int extra = 0;  // pieces beyond one per zone
+    bool whole() const {
+        return extra == 0 && std::find(total.begin() + 1, total.end(), 0) == total.end();
+    }
+};
+
+ZonePieces Pieces(const std::vector<Zone>& grid, int nx, int ny, int zones) {
+    const auto zn = static_cast<std::size_t>(zones) + 1;
+    ZonePieces p{std::vector<int>(zn, 0), std::vector<int>(zn, 0), std::vector<int>(zn, 0), 0};
     std::vector<char> seen(grid.size(), 0);
     std::vector<int> queue;
     queue.reserve(grid.size());
@@ -345,13 +354,13 @@ void Pieces(const std::vector<Zone>& grid, int nx, int ny, int zones, std::vecto
             }
         }
         const int size = static_cast<int>(queue.size());
-        largest[z] = std::max(largest[z], size);
-        total[z] += size;
-        ++pieces[z];
+        p.largest[z] = std::max(p.largest[z], size);
+        p.total[z] += size;
+        ++p.count[z];
     }
-    extra = 0;
-    for (int z = 1; z <= zones; ++z)
-        extra += std::max(0, pieces[static_cast<std::size_t>(z)] - 1);
+    for (std::size_t z = 1; z < zn; ++z)
+        p.extra += std::max(0, p.count[z] - 1);
+    return p;
 }
 
 Score Evaluate(const Options& o, const std::vector<VennShape>& shapes, double cell) {
@@ -409,8 +418,8 @@ Score Evaluate(const Options& o, const std::vector<VennShape>& shapes, double ce
             }
         }
     }
-    std::vector<int> largest, total;
-    Pieces(grid, nx, ny, zones, largest, total, score.extraRegions);
+    const ZonePieces pieces = Pieces(grid, nx, ny, zones);
+    score.extraRegions = pieces.extra;
     double uni = 0;
     for (int z = 1; z <= zones; ++z)
         uni += soft[static_cast<std::size_t>(z)];
@@ -423,8 +432,8 @@ Score Evaluate(const Options& o, const std::vector<VennShape>& shapes, double ce
         score.minShare = std::min(score.minShare, soft[zi] / uni);
         score.maxShare = std::max(score.maxShare, soft[zi] / uni);
         score.minClearance = std::min(score.minClearance, clearance[zi]);
-        if (total[zi] == 0) ++score.missing;
-        split += (total[zi] - largest[zi]) * cell * cell;
+        if (pieces.total[zi] == 0) ++score.missing;
+        split += (pieces.total[zi] - pieces.largest[zi]) * cell * cell;
     }
     const double unionPixels = uni * cell * cell;
     penalty += 3 * split / unionPixels + 0.002 * score.extraRegions;
@@ -793,10 +802,7 @@ bool RasterIsConnected(const std::vector<VennShape>& shapes) {
             raster[static_cast<std::size_t>(y * kPicture + x)] = ZoneAt(shapes, x + 0.5, y + 0.5);
         }
     }
-    std::vector<int> largest, total;
-    int extra = 0;
-    Pieces(raster, kPicture, kPicture, zones, largest, total, extra);
-    return extra == 0 && std::find(total.begin() + 1, total.end(), 0) == total.end();
+    return Pieces(raster, kPicture, kPicture, zones).whole();
 }
 
 // Where two outlines cross at a shallow angle, the tip of the narrow wedge between them can
@@ -851,10 +857,9 @@ Confirmed Confirm(const std::vector<VennShape>& unshifted) {
             c.raster[static_cast<std::size_t>(y * kPicture + x)] = ZoneAt(shapes, x + 0.5, y + 0.5);
         }
     }
-    std::vector<int> largest, total;
-    int extra = 0;
-    Pieces(c.raster, kPicture, kPicture, zones, largest, total, extra);
-    c.rasterArea = total;
+    const ZonePieces pieces = Pieces(c.raster, kPicture, kPicture, zones);
+    c.rasterArea = pieces.total;
+    c.regions = pieces.count;
     const std::vector<double> distance = DistanceToOtherZones(c.raster, kPicture);
     c.rasterClear.assign(zn, 0.0);
     std::vector<VennPoint> deepest(zn);
@@ -865,31 +870,6 @@ Confirmed Confirm(const std::vector<VennShape>& unshifted) {
             if (distance[i] > c.rasterClear[z]) {
                 c.rasterClear[z] = distance[i];
                 deepest[z] = {x + 0.5, y + 0.5};
-            }
-        }
-    }
-    // Pieces per zone, counted again to report each.
-    c.regions.assign(zn, 0);
-    {
-        std::vector<char> seen(c.raster.size(), 0);
-        for (std::size_t s = 0; s < c.raster.size(); ++s) {
-            if (seen[s]) continue;
-            const Zone z = c.raster[s];
-            ++c.regions[z];
-            std::vector<std::size_t> stack{s};
-            seen[s] = 1;
-            while (!stack.empty()) {
-                const std::size_t i = stack.back();
-                stack.pop_back();
-                const std::size_t x = i % kPicture, y = i / kPicture;
-                const std::size_t next[4] = {x > 0 ? i - 1 : i, x + 1 < kPicture ? i + 1 : i,
-                                             y > 0 ? i - kPicture : i,
-                                             y + 1 < kPicture ? i + kPicture : i};
-                for (const std::size_t j : next) {
-                    if (seen[j] || c.raster[j] != z) continue;
-                    seen[j] = 1;
-                    stack.push_back(j);
-                }
             }
         }
     }
