@@ -127,12 +127,20 @@ QString CirclesInWords(DiagramSize size, char code) {
     return JoinedWithAnd(inside);
 }
 
-// The marker's text: empty when every zone of the set is drawn.
+// The hidden zones, in a sentence: empty when every zone of the set is drawn.
 QString HiddenZonesText(DiagramSize size, diagram::ZoneSet zones) {
     const std::string hidden = diagram::HiddenZoneList(size, zones);
     if (hidden.empty()) return {};
     return QStringLiteral("The set also holds zones this diagram cannot show: ") +
            QString::fromStdString(hidden);
+}
+
+// What the diagram did not read as written, as a sentence: empty when it read every part.
+QString ReadingNoteText(const std::string& note) {
+    if (note.empty()) return {};
+    QString text = QString::fromStdString(note) + u'.';
+    text[0] = text[0].toUpper();
+    return text;
 }
 
 // What the picture shows, in words: the diagram size and each shaded region with the circles
@@ -307,12 +315,29 @@ void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
     RunRequest(this, [&] {
         std::string text = eIN->text().toStdString();
         const diagram::Drawing drawing = diagram::DrawDiagram(size, text, defTV, MOP, picture_);
+        const QString misread = ReadingNoteText(drawing.readingNote);
         const QString hidden = HiddenZonesText(size, drawing.zones);
         IM->setAccessibleDescription(DescribeDiagram(size, drawing.regions) +
+                                     (misread.isEmpty() ? QString() : u' ' + misread) +
                                      (hidden.isEmpty() ? QString() : u' ' + hidden + u'.'));
-        hiddenZonesMarker_->setToolTip(hidden);
-        hiddenZonesMarker_->setAccessibleDescription(hidden);
-        hiddenZonesMarker_->setVisible(!hidden.isEmpty());
+        // One marker for both notes, the misreading first: it changes what the picture means.
+        QStringList notes;
+        QStringList names;
+        if (!misread.isEmpty()) {
+            notes << misread;
+            names << QStringLiteral("Expression not read as written");
+        }
+        if (!hidden.isEmpty()) {
+            notes << hidden;
+            names << QStringLiteral("Hidden zones");
+        }
+        const QString marker = notes.join(u'\n');
+        // A quoted part such as "<b>" would make Qt take the tooltip for rich text.
+        hiddenZonesMarker_->setToolTip(
+            Qt::mightBeRichText(marker) ? Qt::convertFromPlainText(marker) : marker);
+        hiddenZonesMarker_->setAccessibleName(names.join(QStringLiteral("; ")));
+        hiddenZonesMarker_->setAccessibleDescription(marker);
+        hiddenZonesMarker_->setVisible(!marker.isEmpty());
         pictureSize_ = size;
         pictureZones_ = drawing.zones;
         drawnText_ = std::move(text);
@@ -341,8 +366,9 @@ void Tfrm_gorsek::ShowSteps() {
         if (!treeIsDrawn_) expr::BuildTree(drawnText_, defTV);
         treeIsDrawn_ = true;
         expr::ScopedCharge held(budget);
-        const std::vector<diagram::TreeStep> steps =
-            diagram::EvaluationStepsOf(defTV, MOP, size, held);
+        std::vector<diagram::TreeStep> steps = diagram::EvaluationStepsOf(defTV, MOP, size, held);
+        // As a teacher shows them: in the order the text reads.
+        diagram::PutInReadingOrder(defTV, steps, held);
         total = steps.size();
         const std::size_t count = std::min(total, StepsWindow::kMaxShownSteps);
         const std::vector<diagram::StepText> texts = diagram::StepTextsOf(

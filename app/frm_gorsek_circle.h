@@ -131,8 +131,9 @@ class Tfrm_gorsek : public QWidget {
     // drawn part is the region set of the pictures drawn rather than painted).
     std::optional<diagram::DiagramSize> pictureSize_;
     diagram::ZoneSet pictureZones_ = 0;
-    // Over IM's corner while the last draw's set holds zones the diagram cannot show; its
-    // tooltip names them.
+    // Over IM's corner while the last draw has a note: the parts of its text the diagram did
+    // not read as written, the zones its set holds that the diagram cannot show, or both; its
+    // tooltip, accessible name and description say which (the misreading first).
     QLabel* hiddenZonesMarker_;
     QAction* copyPictureAction_;
     QAction* savePictureAction_;

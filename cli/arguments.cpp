@@ -44,6 +44,14 @@ constexpr Option kOptions[] = {
      .commands = "regions",
      .help = "one line per region and its circles",
      .flag = &Arguments::key},
+    {.name = "--order",
+     .argument = "ORDER",
+     .commands = "steps",
+     .help = "the order of the steps: \"evaluation\" (the default), as the evaluator performs "
+             "them, reading the listing from its end; or \"reading\", as a reader follows the "
+             "text, left to right, each operator after its operands",
+     .value = &Arguments::order,
+     .choices = "evaluation reading"},
     {.name = "--batch",
      .commands = "draw",
      .help = "EXPR is -, one picture per line of standard input; a failing line is reported "

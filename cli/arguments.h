@@ -25,8 +25,9 @@ struct Arguments {
     std::vector<std::string> operands;  // after the command, in order
     std::optional<std::string> separator;
     std::optional<std::string> output;
-    std::optional<std::string> size;  // --size PX as given and checked; PictureSide reads it
-    bool hatch = false;               // patterns instead of flat colours
+    std::optional<std::string> size;   // --size PX as given and checked; PictureSide reads it
+    std::optional<std::string> order;  // steps: "evaluation" (the default) or "reading"
+    bool hatch = false;                // patterns instead of flat colours
     bool key = false;
     bool batch = false;  // draw: one picture per line of standard input
     bool help = false;

@@ -156,6 +156,7 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
                                     files::Sync::kLater, prefix) != 0) {
                 status = 1;
             } else {
+                WriteReadingNote(std::cerr, line.drawing->readingNote, prefix);
                 WriteHiddenZoneNote(std::cerr, size, line.drawing->zones, prefix);
                 if (!folders.Wrote(file)) status = 1;
             }

@@ -133,6 +133,7 @@ int RunRegions(const Arguments& args, std::ostream& out) {
         for (const char code : drawing.regions)
             out << code << '\t' << diagram::CirclesOf(size, code, " ") << '\n';
     }
+    WriteReadingNote(std::cerr, drawing.readingNote);
     WriteHiddenZoneNote(std::cerr, size, drawing.zones);
     return 0;
 }
@@ -149,7 +150,10 @@ int RunDraw(const Arguments& args, std::ostream& out) {
         diagram::EvaluateDiagram(size, ReadExpression(args.operands[1]), tree, listing);
     QImage picture;
     const int status = WriteDiagramPicture(args, size, drawing.regions, picture, file, budget);
-    if (status == 0) WriteHiddenZoneNote(std::cerr, size, drawing.zones);
+    if (status == 0) {
+        WriteReadingNote(std::cerr, drawing.readingNote);
+        WriteHiddenZoneNote(std::cerr, size, drawing.zones);
+    }
     return status;
 }
 
@@ -170,7 +174,7 @@ constexpr Command kCommands[] = {
      RunSheet},
     {"steps", "N EXPR [-o PREFIX]", 2,
      "one line per operator step: number, tab, sub-expression, tab, region set (-o: "
-     "PREFIX-1.png, ... after each step)",
+     "PREFIX-1.png, ... after each step; --order reading: as the text reads)",
      RunSteps},
     {"express", "N REGIONS", 2,
      "a shortest expression for a region set (of all for N = 3; of sums of a*b-(c+d) terms for "
@@ -248,6 +252,9 @@ void PrintHelp(std::ostream& out) {
            "others are still drawn, and the exit status is 1.\n"
            "A zone is one combination of circles; regions and draw note on standard error\n"
            "the zones a set holds that the diagram cannot show.\n"
+           "regions, draw, zones, equal and steps note on standard error what the diagram\n"
+           "did not read as written (a part it skipped, a name read as its first letter),\n"
+           "before any such note; sheet leaves such a line out.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
            "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
 }

@@ -12,6 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/line_reader.h"
+#include "diagram/core/set_notation.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/picture_writer.h"
 #include "diagram/draw/worksheet.h"
@@ -103,6 +104,17 @@ int RunSheet(const Arguments& args, std::ostream&) {
         const diagram::DiagramSize size = prefix.value_or(defaultSize);
         const bool spentBefore = budget.WorkDone() > 0;
         const LineDrawing line = DrawLine(size, expression, number, tree);
+        if (line.drawing && !line.drawing->readingNote.empty()) {
+            // An answer key must show what the line says: a line the diagram did not read as
+            // written is refused as a failing one is.
+            ReportLine(number, line.drawing->readingNote +
+                                   ", so the line is left out of the sheet" +
+                                   (diagram::HoldsSetNotationSymbol(expression)
+                                        ? "; for set notation use --notation set"
+                                        : ""));
+            status = 1;
+            continue;
+        }
         if (line.drawing) {
             diagrams.push_back({size, line.drawing->regions, diagram::SheetCaption(expression),
                                 diagram::HiddenZoneList(size, line.drawing->zones)});

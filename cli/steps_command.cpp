@@ -1,12 +1,15 @@
 #include "cli/steps_command.h"
 
 #include <QImage>
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/picture_output.h"
+#include "cli/zone_commands.h"
+#include "diagram/core/reading_note.h"
 #include "diagram/core/steps.h"
 #include "diagram/draw/painter.h"
 #include "expr/error.h"
@@ -21,8 +24,10 @@ int RunSteps(const Arguments& args, std::ostream& out) {
     expr::TreeContainer tree(budget);
     const expr::Listing listing = expr::BuildListing(ReadExpression(args.operands[1]), tree);
     expr::ScopedCharge held(budget);
-    const std::vector<diagram::TreeStep> steps =
-        diagram::EvaluationStepsOf(tree, listing, size, held);
+    diagram::ReadingReport report;
+    std::vector<diagram::TreeStep> steps =
+        diagram::EvaluationStepsOf(tree, listing, size, held, &report);
+    if (args.order == "reading") diagram::PutInReadingOrder(tree, steps, held);
     if (args.output && steps.size() > kMaxStepPictures) {
         throw expr::PipelineError("The expression has " + std::to_string(steps.size()) +
                                   " steps, more than the " + std::to_string(kMaxStepPictures) +
@@ -38,14 +43,18 @@ int RunSteps(const Arguments& args, std::ostream& out) {
     budget.ChargeMemory(3 * bytes);
     for (std::size_t i = 0; i < texts.size(); ++i)
         out << i + 1 << '\t' << texts[i].text << '\t' << texts[i].regions << '\n';
-    if (!args.output) return 0;
-    // One picture at a time, however many steps: memory stays that of one picture.
-    QImage picture;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        const std::string file = *args.output + "-" + std::to_string(i + 1) + ".png";
-        const int status = WriteDiagramPicture(args, size, texts[i].regions, picture, file, budget);
-        if (status != 0) return status;
+    const std::string note = diagram::ReadingNote(listing, report);
+    if (args.output) {
+        // One picture at a time, however many steps: memory stays that of one picture.
+        QImage picture;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            const std::string file = *args.output + "-" + std::to_string(i + 1) + ".png";
+            const int status =
+                WriteDiagramPicture(args, size, texts[i].regions, picture, file, budget);
+            if (status != 0) return status;
+        }
     }
+    WriteReadingNote(std::cerr, note);
     return 0;
 }
 

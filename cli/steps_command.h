@@ -12,10 +12,12 @@ namespace rivo::cli {
 // one would otherwise fill a disk with hundreds of thousands of files.
 inline constexpr std::size_t kMaxStepPictures = 1000;
 
-// steps N EXPR [-o PREFIX]: per step, its number, a tab, the operator's sub-expression (cut
-// after diagram::kMaxStepTextBytes bytes, then "…"), a tab and the region set computed; with -o,
-// PREFIX-K.png holds the picture after step K. With -o, more than kMaxStepPictures steps are a
-// pipeline error, before anything is written.
+// steps N EXPR [-o PREFIX] [--order ORDER]: per step, its number, a tab, the operator's
+// sub-expression (cut after diagram::kMaxStepTextBytes bytes, then "…"), a tab and the region
+// set computed; with -o, PREFIX-K.png holds the picture after step K. The steps come in the
+// order the evaluator performs them, or with --order reading as the text reads (numbered in
+// that order). With -o, more than kMaxStepPictures steps are a pipeline error, before anything
+// is written. What the diagram did not read as written is noted on standard error.
 int RunSteps(const Arguments& args, std::ostream& out);
 
 }  // namespace rivo::cli

@@ -1,5 +1,6 @@
 #include "cli/zone_commands.h"
 
+#include <iostream>
 #include <ostream>
 #include <vector>
 
@@ -12,12 +13,13 @@ namespace rivo::cli {
 
 namespace {
 
-// The truth set of one expression; its listing and stack are gone when this returns.
-diagram::ZoneSet TruthSet(diagram::DiagramSize size, const std::string& text,
+// The truth set of one expression and its reading note; its listing and stack are gone when
+// this returns.
+diagram::Drawing TruthSet(diagram::DiagramSize size, const std::string& text,
                           expr::RunBudget& budget) {
     expr::TreeContainer tree(budget);
     std::vector<std::string> listing;
-    return diagram::EvaluateDiagram(size, text, tree, listing).zones;
+    return diagram::EvaluateDiagram(size, text, tree, listing);
 }
 
 // A zone's region code as a column: the code, or "-" where the diagram has none.
@@ -38,10 +40,15 @@ void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::
     }
 }
 
+void WriteReadingNote(std::ostream& err, std::string_view note, std::string_view prefix) {
+    if (!note.empty()) err << std::string(prefix) + "note: " + std::string(note) + '\n';
+}
+
 int RunZones(const Arguments& args, std::ostream& out) {
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     expr::RunBudget budget;
-    const diagram::ZoneSet zones = TruthSet(size, ReadExpression(args.operands[1]), budget);
+    const diagram::Drawing drawing = TruthSet(size, ReadExpression(args.operands[1]), budget);
+    const diagram::ZoneSet zones = drawing.zones;
     std::vector<std::string> lines;
     for (diagram::Zone zone = 1; zone <= diagram::ZoneCount(size); ++zone) {
         const bool in = (zones & diagram::ZoneBit(zone)) != 0;
@@ -49,6 +56,7 @@ int RunZones(const Arguments& args, std::ostream& out) {
                         (in ? "in" : "out"));
     }
     WriteLines(budget, out, lines);
+    WriteReadingNote(std::cerr, drawing.readingNote);
     return 0;
 }
 
@@ -60,8 +68,19 @@ int RunEqual(const Arguments& args, std::ostream& out) {
     // The two texts are one input: both sides spend one run's work.
     expr::RunBudget budget;
     budget.ShareWorkAcrossRuns();
-    const diagram::ZoneSet first = TruthSet(size, ReadExpression(args.operands[1]), budget);
-    const diagram::ZoneSet second = TruthSet(size, ReadExpression(args.operands[2]), budget);
+    const diagram::Drawing firstDrawing = TruthSet(size, ReadExpression(args.operands[1]), budget);
+    const diagram::Drawing secondDrawing = TruthSet(size, ReadExpression(args.operands[2]), budget);
+    // One line for both sides, each named.
+    std::string note;
+    if (!firstDrawing.readingNote.empty())
+        note = "in the first expression " + firstDrawing.readingNote;
+    if (!secondDrawing.readingNote.empty()) {
+        note += (note.empty() ? "in the second expression " : "; in the second ") +
+                secondDrawing.readingNote;
+    }
+    WriteReadingNote(std::cerr, note);
+    const diagram::ZoneSet first = firstDrawing.zones;
+    const diagram::ZoneSet second = secondDrawing.zones;
     if (first == second) {
         out << "equal\n";
         return 0;

@@ -17,6 +17,11 @@ namespace rivo::cli {
 void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::ZoneSet zones,
                          std::string_view prefix = {});
 
+// Writes to `err` the line that tells a reader what the diagram did not read as written (the
+// Drawing's readingNote): "note: " and the note, `prefix` in front; nothing for an empty note.
+// It comes before the hidden-zone note, which is about the set the diagram did read.
+void WriteReadingNote(std::ostream& err, std::string_view note, std::string_view prefix = {});
+
 // zones N EXPR: one line per zone in zone order: its circles, a tab, its region code or "-",
 // a tab, "in" or "out".
 int RunZones(const Arguments& args, std::ostream& out);

@@ -13,6 +13,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iostream>
@@ -25,6 +26,7 @@
 #include "diagram/core/diagram_size.h"
 #include "diagram/core/evaluate_diagram.h"
 #include "diagram/core/express.h"
+#include "diagram/core/reading_note.h"
 #include "diagram/core/steps.h"
 #include "diagram/core/zones.h"
 #include "expr/error.h"
@@ -69,7 +71,8 @@ std::optional<ZoneSet> FreshZones(DiagramSize size, std::string_view text) {
     }
 }
 
-// The step texts of a line against the infix writer's whole texts, cut.
+// The step texts of a line against the infix writer's whole texts, cut; the steps in reading
+// order the same steps; the reading note one printable line of bounded length.
 void CheckSteps(DiagramSize size, std::string_view text) {
     constexpr std::size_t kLimit = 24;
     rivo::expr::RunBudget budget(rivo::fuzz::kFuzzLimits);
@@ -77,7 +80,30 @@ void CheckSteps(DiagramSize size, std::string_view text) {
     try {
         const rivo::expr::Listing listing = rivo::expr::BuildListing(text, tree);
         rivo::expr::ScopedCharge held(budget);
-        const auto steps = rivo::diagram::EvaluationStepsOf(tree, listing, size, held);
+        rivo::diagram::ReadingReport report;
+        const auto steps = rivo::diagram::EvaluationStepsOf(tree, listing, size, held, &report);
+        const std::string note = rivo::diagram::ReadingNote(listing, report);
+        // Eight quoted parts of 24 characters, each at most 16 bytes when escaped.
+        Require(note.size() < 8192, "the reading note is not bounded");
+        for (const char c : note) {
+            const auto byte = static_cast<unsigned char>(c);
+            Require(byte >= 0x20 && byte != 0x7F, "the reading note holds a control byte");
+        }
+        auto reading = steps;
+        rivo::diagram::PutInReadingOrder(tree, reading, held);
+        const auto byNode = [](std::vector<rivo::diagram::TreeStep> list) {
+            std::sort(list.begin(), list.end(),
+                      [](const auto& a, const auto& b) { return a.node < b.node; });
+            return list;
+        };
+        const auto sortedSteps = byNode(steps);
+        const auto sortedReading = byNode(reading);
+        Require(sortedReading.size() == sortedSteps.size(), "reading order lost a step");
+        for (std::size_t i = 0; i < sortedSteps.size(); ++i) {
+            Require(sortedReading[i].node == sortedSteps[i].node &&
+                        sortedReading[i].zones == sortedSteps[i].zones,
+                    "reading order changed a step");
+        }
         const auto texts = rivo::diagram::StepTextsOf(tree, steps, size, kLimit, held);
         Require(texts.size() == steps.size(), "not one text per step");
         for (std::size_t i = 0; i < steps.size(); ++i) {

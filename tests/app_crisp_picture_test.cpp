@@ -3,9 +3,11 @@
 // its outlines; the vector pictures it copies and saves.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +17,7 @@
 
 #include "app/frm_gorsek_circle.h"
 #include "app/line_edit.h"
+#include "app/steps_window.h"
 #include "diagram/draw/painter.h"
 #include "tests/diagram_geometry.h"
 #include "tests/read_file.h"
@@ -97,6 +100,39 @@ TEST_F(CrispPicture, SavesSvgAndPdf) {
     }
     const std::string svg = rivo::testing::ReadFile((temp.path() / "d.svg").string());
     EXPECT_TRUE(IsSvg(QByteArray::fromStdString(svg)));
+}
+
+// The steps window's pictures are drawn at the screen's resolution too; its last step, the
+// whole expression, agrees with the window's picture away from the outlines.
+TEST_F(CrispPicture, StepsWindowPicturesAreCrisp) {
+    const auto menu = w.BuildPictureMenu();
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QStringLiteral("showStepsAction")) action->trigger();
+    }
+    rivo::app::StepsWindow* steps = w.StepsWindowShown();
+    ASSERT_NE(steps, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(steps));
+    ASSERT_EQ(steps->StepCount(), 2);
+    constexpr int kSmall = rivo::app::StepsWindow::kSmallSide;
+    const QPixmap small = steps->SmallPicture(0)->pixmap();
+    EXPECT_DOUBLE_EQ(small.devicePixelRatio(), 2.0);
+    EXPECT_EQ(small.size(), QSize(2 * kSmall, 2 * kSmall));
+    QTest::mouseClick(steps->SmallPicture(1), Qt::LeftButton);
+    const QPixmap large = steps->LargePicture()->pixmap();
+    EXPECT_DOUBLE_EQ(large.devicePixelRatio(), 2.0);
+    ASSERT_EQ(large.size(), QSize(800, 800));
+    const QImage crisp = large.toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage& painted = w.Picture();
+    int differing = 0;
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            if (!rivo::testing::FarFromOutlines(DiagramSize::kFive, x, y)) continue;
+            if ((crisp.pixel(2 * x, 2 * y) & 0xFFFFFFu) != (painted.pixel(x, y) & 0xFFFFFFu))
+                ++differing;
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

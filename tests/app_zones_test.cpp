@@ -160,4 +160,52 @@ TEST(HiddenZonesMarker, ShowsWhileTheLastDrawnSetHoldsZonesTheDiagramCannotShow)
     EXPECT_EQ(rivo::testing::ShownPicture(w), rivo::diagram::PaintDiagram(DiagramSize::kFour, ""));
 }
 
+// What the diagram did not read as written goes into the same marker, first, without a message
+// box, and the picture stays the one the text gives.
+TEST(HiddenZonesMarker, AlsoSaysWhatTheDiagramDidNotReadAsWritten) {
+    Tfrm_gorsek w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto* marker = w.IM->findChild<QLabel*>(QStringLiteral("hiddenZonesMarker"));
+    ASSERT_NE(marker, nullptr);
+    const QString hidden = QStringLiteral("The set also holds zones this diagram cannot show: AC");
+    const struct {
+        const char* text;
+        QPushButton* button;
+        DiagramSize size;
+        std::string regions;  // as the plain language reads the text
+        QString tip;          // empty while the marker is hidden
+        QString name;
+    } rows[] = {
+        {"a^b", w.Button1, DiagramSize::kThree, "2356",
+         QStringLiteral("The diagram skipped \"^\"."),
+         QStringLiteral("Expression not read as written")},
+        {"a*c-b-d+x", w.Button2, DiagramSize::kFour, "",
+         QStringLiteral("The diagram skipped \"+\", \"x\".\n") + hidden,
+         QStringLiteral("Expression not read as written; Hidden zones")},
+        {"a*c-b-d", w.Button2, DiagramSize::kFour, "", hidden, QStringLiteral("Hidden zones")},
+        {"apple-b", w.Button1, DiagramSize::kThree, "14",
+         QStringLiteral("The diagram read \"apple\" as a."),
+         QStringLiteral("Expression not read as written")},
+        {"a-b", w.Button1, DiagramSize::kThree, "14", QString(), QString()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        rivo::testing::ModalBoxWatcher box;
+        w.eIN->setText(QString::fromLatin1(row.text));
+        QTest::mouseClick(row.button, Qt::LeftButton);
+        QTest::qWait(50);
+        EXPECT_FALSE(box.Seen());
+        EXPECT_EQ(marker->isVisible(), !row.tip.isEmpty());
+        if (!row.tip.isEmpty()) {
+            EXPECT_EQ(marker->toolTip(), row.tip);
+            EXPECT_EQ(marker->accessibleDescription(), row.tip);
+            EXPECT_EQ(marker->accessibleName(), row.name);
+            EXPECT_TRUE(w.IM->accessibleDescription().contains(row.tip.section(u'\n', 0, 0)));
+        }
+        EXPECT_EQ(rivo::testing::ShownPicture(w),
+                  rivo::diagram::PaintDiagram(row.size, row.regions));
+    }
+}
+
 }  // namespace

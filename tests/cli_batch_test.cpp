@@ -41,6 +41,7 @@ TEST_F(CliBatch, WritesOnePictureForEachLineThatDraws) {
               "line 1: note: the set also holds zones this diagram cannot show: AC\n"
               "rivo-cli: line 3: Floating point division by zero.\n"
               "rivo-cli: line 4: Expression is too large.\n"
+              "line 7: note: the diagram read \"bbbbbbbbbbbbbbbbbbbbbbb\" as b\n"
               "line 7: note: the set also holds zones this diagram cannot show: BD\n"
               "line 8: note: the set also holds zones this diagram cannot show: AC\n");
     const std::vector<std::string> expected = {"d-001.png", "d-006.png", "d-007.png", "d-008.png"};

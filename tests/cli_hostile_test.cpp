@@ -109,10 +109,16 @@ TEST_F(CliHostile, EveryInputEndsWithItsVerdictAndLeavesNothingBehind) {
         std::string outEnd = {};              // how standard output ends
         bool unprivileged = false;            // run as nobody (when the test runs as root)
     };
+    // A costly line comes to the number 0, which the diagram skips: the sheet refuses it, but
+    // its work is spent all the same.
     const std::string sheetCut =
+        "rivo-cli: line 1: the diagram skipped \"0\", so the line is left out of the sheet.\n"
+        "rivo-cli: line 2: the diagram skipped \"0\", so the line is left out of the sheet.\n"
         "rivo-cli: line 3: Expression is too large.\n"
         "rivo-cli: line 3: the lines before it spent the work of the whole sheet (as much as "
-        "one expression may take); this line and the rest of the input are left out\n";
+        "one expression may take); this line and the rest of the input are left out\n"
+        "rivo-cli: no diagram for the sheet: the input holds no expression that draws; " +
+        dir + "/s.pdf is not written\n";
     const std::string bmp = dir + "/big.bmp";
     const Row rows[] = {
         // 1. One budget for one input: a sheet's lines, and the two sides of equal.
@@ -123,8 +129,14 @@ TEST_F(CliHostile, EveryInputEndsWithItsVerdictAndLeavesNothingBehind) {
          {{"in.txt", costlyLines}},
          1,
          sheetCut,
-         {"in.txt", "s.pdf"}},
-        {"half a budget alone", {"regions", "3", halfBudget}, "", false, {}, 0, ""},
+         {"in.txt"}},
+        {"half a budget alone",
+         {"regions", "3", halfBudget},
+         "",
+         false,
+         {},
+         0,
+         "note: the diagram skipped \"0\"\n"},
         {"equal of two halves and more",
          {"equal", "3", halfBudget, halfBudget},
          "",
@@ -215,7 +227,8 @@ TEST_F(CliHostile, EveryInputEndsWithItsVerdictAndLeavesNothingBehind) {
          false,
          {},
          0,
-         "",
+         "note: the diagram skipped \"+\", \"+\", \"+\", \"+\", \"+\", \"+\", \"+\" and 419421 "
+         "more; read \"bb\" as b\n",
          {"big.svg"}},
         {"the largest PNG",
          {"draw", "3", "-", "--size", "4096", "-o", dir + "/big.png"},

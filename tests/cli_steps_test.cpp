@@ -28,11 +28,20 @@ TEST_F(CliSteps, PrintsEveryPerformedStep) {
     const rivo::testing::CliCase cases[] = {
         {"a*b+c", {"steps", "3", "a*b+c"}, "", "1\ta*b\t25\n2\ta*b+c\t24567\n"},
         {"a-(b-c)", {"steps", "3", "a-(b-c)"}, "", "1\tb-c\t23\n2\ta-(b-c)\t145\n"},
-        // "2" pushes nothing, so the step takes A with the empty spare entry: A, not 2-A.
-        {"2-a", {"steps", "3", "2-a"}, "", "1\t2-a\t1245\n"},
+        // "2" pushes nothing, so the step takes A with the empty spare entry: A, not 2-A; the
+        // note says so.
+        {"2-a",
+         {"steps", "3", "2-a"},
+         "",
+         "1\t2-a\t1245\n",
+         "note: the diagram skipped \"-\", \"2\"\n"},
         {"a", {"steps", "3", "a"}, "", ""},
         // The operand of "neg" is a step; the call itself is none.
-        {"-(a+b)", {"steps", "3", "--", "-(a+b)"}, "", "1\ta+b\t123456\n"},
+        {"-(a+b)",
+         {"steps", "3", "--", "-(a+b)"},
+         "",
+         "1\ta+b\t123456\n",
+         "note: the diagram skipped \"-\"\n"},
     };
     rivo::testing::ExpectCliOutputs(kCli, cases);
 }

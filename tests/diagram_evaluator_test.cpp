@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "diagram/core/evaluate_diagram.h"
 #include "diagram/core/evaluator.h"
+#include "diagram/core/reading_note.h"
 #include "diagram/core/steps.h"
 #include "diagram/core/zones.h"
 #include "expr/infix.h"
@@ -261,6 +263,118 @@ TEST(StepTexts, AreEachStepsSubExpressionCut) {
             }
         }
     }
+}
+
+// However long the listing, the report holds the first lines of each kind in listing order and
+// counts the rest: a line of every kind at every tenth place of 100,000, read from the end.
+TEST(ReadingReport, KeepsTheFirstLinesOfEachKindAndCountsTheRest) {
+    Lines lines;
+    for (int i = 0; i < 100000; ++i)
+        lines.push_back(i % 10 == 3 ? "x" : i % 10 == 7 ? "apple" : "a");
+    lines.insert(lines.begin(), {"+ @F", "^ @F"});  // applied; then skipped
+    rivo::diagram::ReadingReport report;
+    rivo::diagram::EvaluateZones(lines, DiagramSize::kThree, nullptr, &report);
+    EXPECT_EQ(report.skipped, 10001u);
+    EXPECT_EQ(report.misread, 10000u);
+    for (std::size_t i = 0; i < rivo::diagram::ReadingReport::kQuoted; ++i) {
+        EXPECT_EQ(report.skippedLines[i], i == 0 ? 1 : 2 + 3 + 10 * (i - 1));
+        EXPECT_EQ(report.misreadLines[i], 2 + 7 + 10 * i);
+    }
+    EXPECT_EQ(rivo::diagram::ReadingNote(lines, report),
+              "the diagram skipped \"^\", \"x\", \"x\", \"x\", \"x\", \"x\", \"x\" and 9994 "
+              "more; read \"apple\" as a and 9999 more");
+}
+
+// A part is quoted as the text holds it, and safe to print: no byte a terminal acts on, no
+// more than a few dozen characters of a long name.
+TEST(ReadingNote, QuotesPartsSafely) {
+    const struct {
+        std::string line;
+        std::string quoted;
+    } rows[] = {
+        {"cos @F", "\"cos(\""},
+        {"neg @F", "\"-\""},
+        {" @N", "an empty operand"},
+        {"x @A", "\"x[\""},
+        {"2,5 @N", "\"2,5\""},
+        {"a\"\\b", "\"a\\\"\\\\b\""},
+        {"a\x1B[2Jb\x7F", "\"a\\x1B[2Jb\\x7F\""},
+        {"a\u202Eb\xC3", "\"a\\xE2\\x80\\xAEb\\xC3\""},
+        {std::string(100, 'w') + "\u00e9 @F", "\"" + std::string(24, 'w') + "\u2026\""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(rivo::diagram::QuotedPart(row.line), row.quoted) << row.line;
+}
+
+// A random expression over + * - and the size's letters, grown below `node` of `tree` (depth
+// limited, so the test's recursion stays shallow); returns its zones (bit z - 1 for the zone of
+// circles z) and appends each operator's zones to `events` after its operands': reading order.
+unsigned Grow(rivo::expr::TreeContainer& tree, rivo::expr::NodeId node, int circles, int depth,
+              std::mt19937& random, std::vector<unsigned>& events) {
+    if (depth == 0 || random() % 4 == 0) {
+        const auto circle = static_cast<unsigned>(random() % static_cast<unsigned>(circles));
+        tree.SetLabel(node, std::string(1, static_cast<char>('a' + circle)));
+        unsigned zones = 0;
+        for (unsigned zone = 1; zone < (1u << circles); ++zone)
+            zones |= ((zone >> circle) & 1u) << (zone - 1);
+        return zones;
+    }
+    const char op = "+*-"[random() % 3];
+    tree.SetLabel(node, std::string(1, op));
+    const unsigned left =
+        Grow(tree, tree.AppendChild(node, ""), circles, depth - 1, random, events);
+    const unsigned right =
+        Grow(tree, tree.AppendChild(node, ""), circles, depth - 1, random, events);
+    events.push_back(op == '+' ? left | right : op == '*' ? left & right : left & ~right);
+    return events.back();
+}
+
+// Every well-formed expression, as the infix writer writes it, reads with no note, and its
+// steps in reading order are its operators left to right, each with its sub-expression's set.
+TEST(ReadingNote, NoneForWellFormedExpressionsWhoseStepsReadLeftToRight) {
+    std::mt19937 random(2512);
+    for (const DiagramSize size : rivo::diagram::kDiagramSizes) {
+        const int circles = rivo::diagram::CircleCount(size);
+        for (int i = 0; i < 600; ++i) {
+            rivo::expr::RunBudget budget;
+            rivo::expr::TreeContainer written(budget);
+            std::vector<unsigned> events;
+            Grow(written, written.AddFirstTopLevel(""), circles, 6, random, events);
+            const std::string text =
+                rivo::expr::WriteInfix(written, written.FirstTopLevel(), budget);
+            SCOPED_TRACE(text);
+
+            rivo::expr::TreeContainer tree(budget);
+            std::vector<std::string> listing;
+            EXPECT_EQ(rivo::diagram::EvaluateDiagram(size, text, tree, listing).readingNote, "");
+            rivo::expr::ScopedCharge held(budget);
+            auto steps = rivo::diagram::EvaluationStepsOf(tree, listing, size, held);
+            rivo::diagram::PutInReadingOrder(tree, steps, held);
+            std::vector<unsigned> read;
+            for (const auto& step : steps)
+                read.push_back(step.zones);
+            ASSERT_EQ(read, events);
+        }
+    }
+}
+
+// The reading order of the example a teacher would give, against the evaluator's own order.
+TEST(PutInReadingOrder, ShowsOperandsLeftToRightBeforeTheirOperator) {
+    rivo::expr::RunBudget budget;
+    rivo::expr::TreeContainer tree(budget);
+    const auto listing = rivo::expr::BuildListing("(a+b)*(a+c)-b*c", tree);
+    rivo::expr::ScopedCharge held(budget);
+    auto steps = rivo::diagram::EvaluationStepsOf(tree, listing, DiagramSize::kThree, held);
+    const auto texts = [&] {
+        std::vector<std::string> out;
+        for (const auto& step :
+             rivo::diagram::StepTextsOf(tree, steps, DiagramSize::kThree, 300, held))
+            out.push_back(step.text);
+        return out;
+    };
+    EXPECT_EQ(texts(), Lines({"b*c", "a+c", "a+b", "(a+b)*(a+c)", "(a+b)*(a+c)-b*c"}));
+    rivo::diagram::PutInReadingOrder(tree, steps, held);
+    EXPECT_EQ(texts(), Lines({"a+b", "a+c", "(a+b)*(a+c)", "b*c", "(a+b)*(a+c)-b*c"}));
 }
 
 }  // namespace

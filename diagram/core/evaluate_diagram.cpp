@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "diagram/core/evaluator.h"
+#include "diagram/core/reading_note.h"
 #include "expr/m_tree.h"
 
 namespace rivo::diagram {
@@ -16,6 +17,7 @@ Drawing EvaluateDiagram(DiagramSize size, std::string_view text, expr::TreeConta
         lines = expr::BuildListing(text, tree);
     }
     ZoneEvaluation evaluation;
+    ReadingReport report;
     {
         // The evaluator's stack grows with the listing. It is charged before the caller's
         // listing is replaced, so that a refusal leaves that listing as it was, and allocated
@@ -23,9 +25,9 @@ Drawing EvaluateDiagram(DiagramSize size, std::string_view text, expr::TreeConta
         const expr::ScopedCharge stack(tree.Budget(), EvaluationBytes(lines.size()));
         // The caller's store takes the lines over; moving them is copying and releasing in one.
         listing = std::move(lines);
-        evaluation = EvaluateZones(listing, size);
+        evaluation = EvaluateZones(listing, size, nullptr, &report);
     }
-    return {RegionSetOf(size, evaluation), evaluation.zones};
+    return {RegionSetOf(size, evaluation), evaluation.zones, ReadingNote(listing, report)};
 }
 
 }  // namespace rivo::diagram

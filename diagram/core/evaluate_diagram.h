@@ -13,10 +13,12 @@
 
 namespace rivo::diagram {
 
-// What one request drew: the painted region set and the whole truth set, hidden zones included.
+// What one request drew: the painted region set and the whole truth set, hidden zones included,
+// and what the diagram did not read as written (ReadingNote: empty when it read every part).
 struct Drawing {
     std::string regions;
     ZoneSet zones = 0;
+    std::string readingNote;
 };
 
 // Runs the pipeline on `text` (rebuilding the tree in `tree`), replaces the lines of `listing`

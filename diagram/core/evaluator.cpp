@@ -1,5 +1,6 @@
 #include "diagram/core/evaluator.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace rivo::diagram {
@@ -70,6 +71,8 @@ class ZoneStack {
         return slots_[depth_].zones;
     }
 
+    std::size_t Depth() const { return depth_; }
+
     ZoneEvaluation Result() const {
         if (slots_.size() < 2) return {};
         return {slots_[1].zones, slots_[1].letter};
@@ -97,6 +100,31 @@ ZoneSet (*OperationOf(std::string_view line))(ZoneSet, ZoneSet) {
     }
 }
 
+// Keeps the lines of one kind of a ReadingReport while the listing is read from its end: the
+// last kQuoted recorded, in a ring, are the first in listing order.
+class QuotedLines {
+  public:
+    QuotedLines(std::array<std::size_t, ReadingReport::kQuoted>& lines, std::size_t& count)
+        : lines_(lines), count_(count) {}
+
+    void Add(std::size_t index) { lines_[count_++ % lines_.size()] = index; }
+
+    // Puts the kept lines in listing order at the front.
+    void Finish() {
+        const std::size_t kept = std::min(count_, lines_.size());
+        std::array<std::size_t, ReadingReport::kQuoted> ordered{};
+        // The newest entry has the smallest index; going back through the ring goes forward
+        // through the listing.
+        for (std::size_t i = 0; i < kept; ++i)
+            ordered[i] = lines_[(count_ - 1 - i) % lines_.size()];
+        lines_ = ordered;
+    }
+
+  private:
+    std::array<std::size_t, ReadingReport::kQuoted>& lines_;
+    std::size_t& count_;
+};
+
 }  // namespace
 
 std::size_t EvaluationBytes(std::size_t lineCount) {
@@ -108,20 +136,40 @@ std::size_t StepBytes(std::size_t lineCount) {
 }
 
 ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
-                             std::vector<EvaluationStep>* steps) {
+                             std::vector<EvaluationStep>* steps, ReadingReport* report) {
     ZoneStack stack(lines.size());
     if (steps != nullptr) steps->clear();
+    if (report != nullptr) *report = {};
+    ReadingReport unused;
+    ReadingReport& into = report != nullptr ? *report : unused;
+    QuotedLines skipped(into.skippedLines, into.skipped);
+    QuotedLines misread(into.misreadLines, into.misread);
     for (std::size_t index = lines.size(); index-- > 0;) {
         const std::string_view line = Trimmed(lines[index]);
-        if (line.empty()) continue;
+        if (line.empty()) {
+            if (report != nullptr) skipped.Add(index);
+            continue;
+        }
         if (const auto operation = OperationOf(line)) {
+            // With one entry the operator still runs (against the spare slot), but it combines
+            // nothing the text holds: to a reader, it was skipped.
+            if (report != nullptr && stack.Depth() < 2) skipped.Add(index);
             const auto combined = stack.Combine(operation);
             if (combined && steps != nullptr) steps->push_back({index, *combined});
             continue;
         }
         // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
         const char letter = UpperCase(line[0]);
-        if (VariableSet(size, letter)) stack.Push({ZonesOfCircle(size, letter - 'A'), letter});
+        if (VariableSet(size, letter)) {
+            stack.Push({ZonesOfCircle(size, letter - 'A'), letter});
+            if (report != nullptr && line.size() > 1) misread.Add(index);
+        } else if (report != nullptr) {
+            skipped.Add(index);
+        }
+    }
+    if (report != nullptr) {
+        skipped.Finish();
+        misread.Finish();
     }
     return stack.Result();
 }

@@ -3,6 +3,7 @@
 // so the region set and the full truth set come from the same steps. No Qt here.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -27,11 +28,30 @@ struct EvaluationStep {
     ZoneSet zones;
 };
 
+// The lines of a listing that the evaluator did not read as written: the lines it skipped (every
+// line other than a pushed variable or an applied operator, so also an operator met with fewer
+// than two entries) and the pushed lines longer than their letter ("apple" read as A, "cos @F"
+// as C). However long the listing, it holds the first kQuoted lines of each kind, in listing
+// order, and counts the rest: a caller quotes a few and says how many more there are.
+struct ReadingReport {
+    static constexpr std::size_t kQuoted = 8;
+
+    // Listing indices, in listing order: skippedLines[0, min(skipped, kQuoted)), and so on.
+    std::array<std::size_t, kQuoted> skippedLines{};
+    std::array<std::size_t, kQuoted> misreadLines{};
+    std::size_t skipped = 0;
+    std::size_t misread = 0;
+
+    bool Empty() const { return skipped == 0 && misread == 0; }
+};
+
 // The zones that the listing describes: "+ @F", "* @F" and "- @F" combine the two top entries,
 // a line whose first letter names a variable pushes its zones, every other line is skipped.
-// The result is the bottom entry. With `steps`, it receives the steps in the order performed.
+// The result is the bottom entry. With `steps`, it receives the steps in the order performed;
+// with `report`, what was skipped or misread. Neither costs anything when not asked for.
 ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
-                             std::vector<EvaluationStep>* steps = nullptr);
+                             std::vector<EvaluationStep>* steps = nullptr,
+                             ReadingReport* report = nullptr);
 
 // The region set of an evaluation: a lone variable's stored set, else the drawn part of its
 // zones, canonical.

@@ -303,6 +303,20 @@ UniverseSet EvaluateSetExpression(const SetExpression& expression) {
     return NodeSets(expression).back();
 }
 
+bool HoldsSetNotationSymbol(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const CodePoint c = DecodeAt(text, i);
+        i += c.length;
+        if (!c.valid || c.value == U'-') continue;
+        const TokenKind kind = Classify(c.value).kind;
+        if (kind == TokenKind::kBinary || kind == TokenKind::kComplement ||
+            kind == TokenKind::kEmpty) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string FormatSetNotationError(std::string_view prefix, std::string_view text,
                                    const SetNotationError& error) {
     std::string out(prefix);

@@ -120,6 +120,11 @@ std::vector<UniverseSet> NodeSets(const SetExpression& expression);
 // The truth set of the whole expression (its root's).
 UniverseSet EvaluateSetExpression(const SetExpression& expression);
 
+// Whether the text holds a symbol of set notation that the plain language has no use for: ∪ ∩
+// ∖ \ − Δ △ ⊕, the complement marks ′ ' ᶜ, or ∅ (not "-", which both languages share, nor U).
+// A text in the plain language that holds one was most likely meant in set notation.
+bool HoldsSetNotationSymbol(std::string_view text);
+
 // The three lines a command-line tool prints for an error, each ending in a newline:
 // `prefix` (such as "rivo-cli: ") + "column K: " + message; the text; a caret under column K.
 // The text is shown as a terminal can show it (bytes that are not UTF-8 and control characters

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "diagram/core/evaluator.h"
 #include "expr/infix.h"
@@ -14,7 +15,7 @@ namespace rivo::diagram {
 
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
                                         const std::vector<std::string>& listing, DiagramSize size,
-                                        expr::ScopedCharge& held) {
+                                        expr::ScopedCharge& held, ReadingReport* report) {
     expr::RunBudget& budget = tree.Budget();
     // The node list, the evaluator's stack and its steps, given back at the end.
     expr::ScopedCharge charge(budget, EvaluationBytes(listing.size()) + StepBytes(listing.size()));
@@ -22,13 +23,44 @@ std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
     std::vector<EvaluationStep> steps;
     // Reserved whole, so that the evaluator's appends never grow it past its charge.
     steps.reserve(listing.size());
-    EvaluateZones(listing, size, &steps);
+    EvaluateZones(listing, size, &steps, report);
     held.Add(steps.size() * sizeof(TreeStep));
     std::vector<TreeStep> result;
     result.reserve(steps.size());
     for (const EvaluationStep& step : steps)
         result.push_back({nodes.at(step.line), step.zones});
     return result;
+}
+
+void PutInReadingOrder(expr::TreeContainer& tree, std::vector<TreeStep>& steps,
+                       expr::ScopedCharge& held) {
+    if (steps.empty()) return;
+    // Each step's place in `steps`, by its node; and the steps again, in their new order.
+    constexpr std::size_t kMapEntryBytes = 64;
+    held.Add(steps.size() * (kMapEntryBytes + sizeof(TreeStep)));
+    std::unordered_map<expr::NodeId, std::size_t> places;
+    places.reserve(steps.size());
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        places.emplace(steps[i].node, i);
+    std::vector<TreeStep> ordered;
+    ordered.reserve(steps.size());
+    // Post-order along the links: down to the first leaf, then after each node its next
+    // sibling's first leaf, or else its parent.
+    const expr::NodeId root = tree.FirstTopLevel();
+    const auto firstLeaf = [&](expr::NodeId node) {
+        for (expr::NodeId child = tree.FirstChild(node); child != expr::kNoNode;
+             child = tree.FirstChild(node))
+            node = child;
+        return node;
+    };
+    for (expr::NodeId node = firstLeaf(root);;) {
+        if (const auto found = places.find(node); found != places.end())
+            ordered.push_back(steps[found->second]);
+        if (node == root) break;
+        const expr::NodeId next = tree.NextSibling(node);
+        node = next != expr::kNoNode ? firstLeaf(next) : tree.Parent(node);
+    }
+    steps = std::move(ordered);
 }
 
 std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,

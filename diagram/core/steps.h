@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "diagram/core/diagram_size.h"
+#include "diagram/core/evaluator.h"
 #include "diagram/core/zones.h"
 #include "expr/tree.h"
 
@@ -24,10 +25,18 @@ struct TreeStep {
 // The steps of the evaluation of `listing`, the listing of the root of `tree` as ListTree made
 // it, in the order the evaluator performs them. What the walk holds is charged to the tree's
 // budget while it runs; the result is charged to `held`, which the caller keeps while it keeps
-// the result.
+// the result. With `report`, it also receives what the evaluator skipped or misread.
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
                                         const std::vector<std::string>& listing, DiagramSize size,
-                                        expr::ScopedCharge& held);
+                                        expr::ScopedCharge& held, ReadingReport* report = nullptr);
+
+// The steps as a reader follows the text: left to right, each operator after its operands (for
+// (a+b)*(a+c)-b*c: a+b, a+c, their product, b*c, the difference), where the evaluator, reading
+// its listing from the end, performs b*c first. Each step keeps the zones the evaluator
+// computed at its operator. One walk of the tree that follows its links (no stack); the work
+// is charged to the tree's budget, the map of the steps' nodes to `held` while it runs.
+void PutInReadingOrder(expr::TreeContainer& tree, std::vector<TreeStep>& steps,
+                       expr::ScopedCharge& held);
 
 // The longest step text shown whole: the window's captions and rivo-cli's lines cut a longer
 // one, so that a long chain's steps cost what they show, not the square of its length.
