@@ -5,7 +5,9 @@
 #   scripts/web.sh                build the site
 #   scripts/web.sh --test         build it, then run the browser tests (Debian's headless
 #                                 Chromium) and the comparison of the page's numbers with the
-#                                 desktop build's (the native half is built in build-web/native)
+#                                 desktop build's (the native half comes from the desktop build
+#                                 named by RIVO_NATIVE_BUILD, as the test command passes it, or
+#                                 else from a core-only tree in build-web/native)
 #   scripts/web.sh --serve [PORT] build it and serve it on 127.0.0.1 (PORT 8000 unless given)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,9 +37,14 @@ if [ "$mode" != --test ]; then
     exit 0
 fi
 
-cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIVO_CORE_ONLY=ON \
-    -DRIVO_WERROR=ON >/dev/null
-cmake --build "$build/native" --parallel "$(nproc)" --target rivo-number-probe
+native="${RIVO_NATIVE_BUILD:-}"
+if [ -z "$native" ]; then
+    native="$build/native"
+    cmake -S . -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIVO_CORE_ONLY=ON \
+        -DRIVO_WERROR=ON >/dev/null
+fi
+cmake --build "$native" --parallel "$(nproc)" --target rivo-number-probe
+export RIVO_NUMBER_PROBE="$(realpath "$native")/web/rivo-number-probe"
 
 # The test tools, exactly as locked; again only when the lock file changed. No install script
 # runs, and puppeteer-core fetches no browser.

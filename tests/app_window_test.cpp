@@ -31,7 +31,7 @@
 // glibc's newlocale leaks its search path when LOCPATH is set, as the locale test does; the
 // sanitizer build's LeakSanitizer passes over that one allocation.
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:__argz_add_sep\n";
+    return "leak:argz_add_sep\n";
 }
 
 namespace {

@@ -84,8 +84,10 @@ TEST(MemoryCharge, TheHeapNeverGrowsBeyondTheCharges) {
     RunBudget warmUpBudget;
     TreeContainer warmUp(warmUpBudget);
     rivo::expr::BuildTree("diff(x*x;x)", warmUp);
-    for (const auto& [name, text] : texts) {
+    for (const auto& [name, textOfShape] : texts) {
         SCOPED_TRACE(name);
+        // A plain reference: clang 14 cannot capture a structured binding in a lambda.
+        const std::string& text = textOfShape;
         // rivo-cli parse: the parser, then the notation of its forest.
         RunBudget parsedBudget;
         TreeContainer parsed(parsedBudget);

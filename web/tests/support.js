@@ -13,7 +13,10 @@ const {serve} = require('../serve.js');
 const kRepository = path.resolve(__dirname, '..', '..');
 const kBuild = process.env.RIVO_WEB_BUILD || path.join(kRepository, 'build-web');
 const kSite = path.join(kBuild, 'site');
-const kProbe = path.join(kBuild, 'native', 'web', 'rivo-number-probe');
+// scripts/web.sh names the desktop build's probe; a native core-only tree under the web build
+// is the fallback.
+const kProbe = process.env.RIVO_NUMBER_PROBE ||
+    path.join(kBuild, 'native', 'web', 'rivo-number-probe');
 
 const kBrowsers = ['/usr/bin/chromium-headless-shell', '/usr/bin/chromium'];
 
