@@ -107,7 +107,7 @@ std::size_t StepBytes(std::size_t lineCount) {
     return lineCount * sizeof(EvaluationStep);
 }
 
-ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
+ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, int circles,
                              std::vector<EvaluationStep>* steps) {
     ZoneStack stack(lines.size());
     if (steps != nullptr) steps->clear();
@@ -121,7 +121,9 @@ ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize 
         }
         // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
         const char letter = UpperCase(line[0]);
-        if (VariableSet(size, letter)) stack.Push({ZonesOfCircle(size, letter - 'A'), letter});
+        if (letter >= 'A' && letter - 'A' < circles) {
+            stack.Push({ZonesOfCircle(circles, letter - 'A'), letter});
+        }
     }
     return stack.Result();
 }

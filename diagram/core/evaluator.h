@@ -27,11 +27,18 @@ struct EvaluationStep {
     ZoneSet zones;
 };
 
-// The zones that the listing describes: "+ @F", "* @F" and "- @F" combine the two top entries,
-// a line whose first letter names a variable pushes its zones, every other line is skipped.
-// The result is the bottom entry. With `steps`, it receives the steps in the order performed.
-ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
+// The zones that the listing describes over `circles` circles (2 to 5): "+ @F", "* @F" and
+// "- @F" combine the two top entries, a line whose first letter names a variable (a to the
+// circles' last) pushes its zones, every other line is skipped. The result is the bottom entry.
+// With `steps`, it receives the steps in the order performed.
+ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, int circles,
                              std::vector<EvaluationStep>* steps = nullptr);
+
+// The same over the circles of a diagram size.
+inline ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
+                                    std::vector<EvaluationStep>* steps = nullptr) {
+    return EvaluateZones(lines, CircleCount(size), steps);
+}
 
 // The region set of an evaluation: a lone variable's stored set, else the drawn part of its
 // zones, canonical.

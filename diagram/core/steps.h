@@ -26,14 +26,21 @@ struct TreeStep {
 // budget while it runs; the result is charged to `held`, which the caller keeps while it keeps
 // the result.
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
-                                        const std::vector<std::string>& listing, DiagramSize size,
+                                        const std::vector<std::string>& listing, int circles,
                                         expr::ScopedCharge& held);
+
+inline std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
+                                               const std::vector<std::string>& listing,
+                                               DiagramSize size, expr::ScopedCharge& held) {
+    return EvaluationStepsOf(tree, listing, CircleCount(size), held);
+}
 
 // The longest step text shown whole: the window's captions and rivo-cli's lines cut a longer
 // one, so that a long chain's steps cost what they show, not the square of its length.
 inline constexpr std::size_t kMaxStepTextBytes = 300;
 
-// A step as a reader is shown it: the text of its sub-expression and the region set it computed.
+// A step as a reader is shown it: the text of its sub-expression and the region set it computed;
+// for two circles, which have no region codes, its zones as a list ("A,AB", ZoneListText).
 struct StepText {
     std::string text;
     std::string regions;
@@ -46,7 +53,12 @@ struct StepText {
 // ends as soon as its budget says so: every node written is a work step, and each text is
 // charged before it is kept.
 std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,
-                                  DiagramSize size, std::size_t maxTextBytes,
-                                  expr::ScopedCharge& held);
+                                  int circles, std::size_t maxTextBytes, expr::ScopedCharge& held);
+
+inline std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,
+                                         DiagramSize size, std::size_t maxTextBytes,
+                                         expr::ScopedCharge& held) {
+    return StepTextsOf(tree, steps, CircleCount(size), maxTextBytes, held);
+}
 
 }  // namespace rivo::diagram
