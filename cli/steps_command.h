@@ -13,9 +13,10 @@ namespace rivo::cli {
 inline constexpr std::size_t kMaxStepPictures = 1000;
 
 // steps N EXPR [-o PREFIX]: per step, its number, a tab, the operator's sub-expression (cut
-// after diagram::kMaxStepTextBytes bytes, then "…"), a tab and the region set computed; with -o,
-// PREFIX-K.png holds the picture after step K. With -o, more than kMaxStepPictures steps are a
-// pipeline error, before anything is written.
+// after diagram::kMaxStepTextBytes bytes, then "…"), a tab and the region set computed (for two
+// circles, which have no region codes, its zones: "A,AB"); with -o, PREFIX-K.png holds the
+// picture after step K, in the layout --layout asks for. With -o, more than kMaxStepPictures
+// steps are a pipeline error, before anything is written; --labels, --title and --fill need -o.
 int RunSteps(const Arguments& args, std::ostream& out);
 
 }  // namespace rivo::cli
