@@ -337,12 +337,13 @@ void PrintHelp(std::ostream& out) {
            "An EXPR of \"-\" reads standard input, one trailing newline removed. An EXPR over\n"
            "1 MiB is refused.\n"
            "sheet and draw --batch read one expression a line (blank lines and lines starting\n"
-           "with # skipped; in sheet, \"3\", \"4\" or \"5\" and a tab first choose that line's\n"
-           "size); a failing line goes to standard error as \"rivo-cli: line N: message\", the\n"
-           "others are still drawn, and the exit status is 1.\n"
+           "with # skipped; in sheet, \"2\" to \"5\" and a tab first choose that line's\n"
+           "number of circles); a failing line goes to standard error as \"rivo-cli: line N:\n"
+           "message\", the others are still drawn, and the exit status is 1.\n"
            "A zone is one combination of circles; regions and draw note on standard error\n"
-           "the zones a set holds that the diagram cannot show. The Venn layout (--layout venn)\n"
-           "shows every zone. N is 3, 4 or 5 for regions and paint REGIONS, 2 to 5 otherwise.\n"
+           "the zones a set holds that the diagram cannot show; the Venn layout (--layout\n"
+           "venn) shows every zone. N is 3, 4 or 5 for regions and paint REGIONS, 2 to 5\n"
+           "otherwise.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
            "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
 }

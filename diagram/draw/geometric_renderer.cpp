@@ -257,13 +257,6 @@ const QPainterPath& LetterPaths(DiagramSize size) {
 
 // ---- Zones as paths, for the Venn layouts and the outside zone of either layout ----
 
-// How far a point lies from a shape's outline, along the ray from the shape's centre: near the
-// outline, about its distance.
-double OffOutline(const VennShape& shape, const QPointF& point) {
-    const VennPoint on = VennOutlinePoint(shape, VennParameterAt(shape, {point.x(), point.y()}));
-    return std::hypot(point.x() - on.x, point.y() - on.y);
-}
-
 QPointF ToQt(const VennPoint& point) {
     return {point.x, point.y};
 }
@@ -289,74 +282,6 @@ void AppendOutline(QPainterPath& path, const VennShape& shape, double t0, double
     }
 }
 
-// A zone's outline rebuilt from Qt's polygon of it: each run of chords along one shape becomes
-// that stretch of the shape's outline as Béziers (the fill then meets the drawn outline exactly,
-// and a vector file holds a few curves instead of hundreds of points); chords along no shape (the
-// universe frame) stay lines. Nothing when the polygon holds curves.
-std::optional<QPainterPath> InCurves(const QPainterPath& polygon,
-                                     std::span<const VennShape> shapes) {
-    std::vector<std::vector<QPointF>> rings;
-    for (int i = 0; i < polygon.elementCount(); ++i) {
-        const QPainterPath::Element element = polygon.elementAt(i);
-        if (element.isCurveTo()) return std::nullopt;
-        if (element.isMoveTo()) rings.emplace_back();
-        rings.back().push_back(element);
-    }
-    constexpr double kOnOutline = 0.25;
-    const std::size_t straight = shapes.size();
-    QPainterPath outline;
-    outline.setFillRule(polygon.fillRule());
-    for (std::vector<QPointF>& ring : rings) {
-        if (ring.size() > 1 && ring.front() == ring.back()) ring.pop_back();
-        const std::size_t n = ring.size();
-        if (n < 3) continue;
-        std::vector<std::size_t> along(n, straight);
-        for (std::size_t k = 0; k < n; ++k) {
-            const QPointF a = ring[k];
-            const QPointF b = ring[(k + 1) % n];
-            double best = kOnOutline;
-            for (std::size_t c = 0; c < shapes.size(); ++c) {
-                const double off = std::max({OffOutline(shapes[c], a), OffOutline(shapes[c], b),
-                                             OffOutline(shapes[c], (a + b) / 2)});
-                if (off < best) {
-                    best = off;
-                    along[k] = c;
-                }
-            }
-        }
-        std::size_t first = 0;
-        while (first < n && along[first] == along[(first + n - 1) % n])
-            ++first;
-        if (first == n) first = 0;  // one kind all round
-        outline.moveTo(ring[first]);
-        for (std::size_t done = 0; done < n;) {
-            const std::size_t start = (first + done) % n;
-            const std::size_t shape = along[start];
-            if (shape == straight) {
-                outline.lineTo(ring[(start + 1) % n]);
-                ++done;
-                continue;
-            }
-            const VennShape& curve = shapes[shape];
-            const auto parameter = [&](const QPointF& p) {
-                return VennParameterAt(curve, {p.x(), p.y()});
-            };
-            double sweep = 0;
-            std::size_t k = start;
-            do {
-                double step = parameter(ring[(k + 1) % n]) - parameter(ring[k]);
-                step -= 2 * std::numbers::pi * std::round(step / (2 * std::numbers::pi));
-                sweep += step;
-                k = (k + 1) % n;
-                ++done;
-            } while (done < n && along[k] == shape);
-            AppendOutline(outline, curve, parameter(ring[start]), sweep);
-        }
-        outline.closeSubpath();
-    }
-    return outline;
-}
-
 // The universe frame, in frame units: around the shapes, names and letters of every layout.
 const QRectF kUniverse(4, 4, kFrame - 8, kFrame - 8);
 
@@ -369,23 +294,114 @@ QPainterPath ShapePath(const VennShape& shape, double size) {
     return path;
 }
 
-// A zone as the intersection of its shapes less the others, within `bounds` (frame units); the
-// outside zone, zone 0, is `bounds` less every shape. Qt's boolean operations cut curves into
-// chords of about half a unit of the path they work on, so they work on the shapes ten times
-// larger; InCurves then gives the outline back its curves.
-QPainterPath ZonePath(std::span<const VennShape> shapes, Zone zone, const QRectF& bounds) {
-    constexpr double kFine = 10;
-    QPainterPath region;
-    region.addRect(QRectF(bounds.topLeft() * kFine, bounds.size() * kFine));
+// One stretch of a shape's outline between two crossings with other outlines, and the zone just
+// outside the shape along it (the zone just inside has the shape's bit as well).
+struct Arc {
+    std::size_t shape;
+    double from;   // parameter
+    double sweep;  // radians, > 0
+    Zone outside;
+};
+
+// The arcs of every outline: each cut where another outline crosses it, found by sampling the
+// outline against the other shapes and bisecting between samples of different zones.
+std::vector<Arc> ArcsOf(std::span<const VennShape> shapes) {
+    constexpr int kSamples = 1024;
+    constexpr double kTurn = 2 * std::numbers::pi;
+    std::vector<Arc> arcs;
     for (std::size_t i = 0; i < shapes.size(); ++i) {
-        const QPainterPath shape = ShapePath(shapes[i], kFrame * kFine);
-        region = (zone >> i & 1u) != 0 ? region.intersected(shape) : region.subtracted(shape);
+        const auto zoneAt = [&](double t) {
+            const VennPoint p = VennOutlinePoint(shapes[i], t);
+            Zone zone = 0;
+            for (std::size_t j = 0; j < shapes.size(); ++j) {
+                if (j != i && VennContains(shapes[j], p)) zone |= Zone{1} << j;
+            }
+            return zone;
+        };
+        std::vector<double> cuts;
+        Zone before = zoneAt(0);
+        for (int k = 1; k <= kSamples; ++k) {
+            double low = kTurn * (k - 1) / kSamples;
+            double high = kTurn * k / kSamples;
+            const Zone after = zoneAt(high);
+            if (after == before) continue;
+            for (int step = 0; step < 48; ++step) {
+                const double middle = (low + high) / 2;
+                (zoneAt(middle) == before ? low : high) = middle;
+            }
+            cuts.push_back((low + high) / 2);
+            before = after;
+        }
+        if (cuts.empty()) {
+            arcs.push_back({i, 0, kTurn, zoneAt(0)});
+            continue;
+        }
+        for (std::size_t c = 0; c < cuts.size(); ++c) {
+            const double from = cuts[c];
+            const double to = c + 1 < cuts.size() ? cuts[c + 1] : cuts.front() + kTurn;
+            arcs.push_back({i, from, to - from, zoneAt((from + to) / 2)});
+        }
     }
-    const QPainterPath polygon = QTransform::fromScale(1 / kFine, 1 / kFine).map(region);
-    return InCurves(polygon, shapes).value_or(polygon);
+    return arcs;
 }
 
-// Paths built once per key: the boolean operations cost far more than filling the result.
+// A zone as its shapes draw it: the arcs that have the zone inside, run forward, and those that
+// have it outside, run backward (so the zone is on the same side of each), joined end to start
+// into closed loops; every piece is the shape's own curve, so the fill meets the drawn outline
+// and a vector file holds a few curves. The outside zone, zone 0, is `frame` less every shape.
+QPainterPath ZonePath(std::span<const VennShape> shapes, Zone zone, const QRectF& frame) {
+    struct Piece {
+        std::size_t shape;
+        double from;
+        double sweep;
+        VennPoint start;
+        VennPoint end;
+    };
+    std::vector<Piece> pieces;
+    for (const Arc& arc : ArcsOf(shapes)) {
+        const Zone inside = arc.outside | Zone{1} << arc.shape;
+        const VennShape& shape = shapes[arc.shape];
+        if (inside == zone) {
+            pieces.push_back({arc.shape, arc.from, arc.sweep, VennOutlinePoint(shape, arc.from),
+                              VennOutlinePoint(shape, arc.from + arc.sweep)});
+        } else if (arc.outside == zone) {
+            const double end = arc.from + arc.sweep;
+            pieces.push_back({arc.shape, end, -arc.sweep, VennOutlinePoint(shape, end),
+                              VennOutlinePoint(shape, arc.from)});
+        }
+    }
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    if (zone == 0) path.addRect(frame);
+    const auto apart = [](VennPoint a, VennPoint b) { return std::hypot(a.x - b.x, a.y - b.y); };
+    std::vector<bool> used(pieces.size(), false);
+    for (std::size_t first = 0; first < pieces.size(); ++first) {
+        if (used[first]) continue;
+        // One loop: from each piece's end on to the nearest start, until the loop's own start
+        // is the nearest.
+        path.moveTo(ToQt(pieces[first].start));
+        std::size_t at = first;
+        while (true) {
+            used[at] = true;
+            const Piece& piece = pieces[at];
+            AppendOutline(path, shapes[piece.shape], piece.from, piece.sweep);
+            std::size_t next = pieces.size();
+            double nearest = apart(piece.end, pieces[first].start);
+            for (std::size_t k = 0; k < pieces.size(); ++k) {
+                if (!used[k] && apart(piece.end, pieces[k].start) < nearest) {
+                    nearest = apart(piece.end, pieces[k].start);
+                    next = k;
+                }
+            }
+            if (next == pieces.size()) break;
+            at = next;
+        }
+        path.closeSubpath();
+    }
+    return path;
+}
+
+// Paths built once per key: finding the crossings costs more than filling the result.
 class PathCache {
   public:
     template <typename Make>
@@ -553,7 +569,10 @@ QRectF BoxAt(const NamePlace& place, const QSizeF& size) {
 NameBox PlaceName(std::span<const VennShape> shapes, std::size_t index, const NamePlace& preferred,
                   const QSizeF& size, const QRectF& bounds, std::span<const QRectF> taken) {
     constexpr int kCandidates = 96;
-    constexpr double kGap = 7;
+    // Next to the outline first; further out, into a corner of the picture, where a long name
+    // finds room, as long as its own shape is the one it faces.
+    constexpr double kGaps[] = {7, 20, 34};
+    constexpr double kFarther = 2;  // cost per unit of gap beyond the first
     std::vector<std::pair<double, NamePlace>> candidates = {{0.0, preferred}};
     const VennShape& shape = shapes[index];
     for (int i = 0; i < kCandidates; ++i) {
@@ -566,9 +585,19 @@ NameBox PlaceName(std::span<const VennShape> shapes, std::size_t index, const Na
         normal /= length;
         if (QPointF::dotProduct(normal, QPointF(p.x - shape.centre.x, p.y - shape.centre.y)) < 0)
             normal = -normal;
-        const NamePlace place{QPointF(p.x, p.y) + normal * kGap, normal};
-        const QPointF away = place.anchor - preferred.anchor;
-        candidates.emplace_back(std::hypot(away.x(), away.y()), place);
+        for (const double gap : kGaps) {
+            bool faces = true;
+            for (double back = 1; faces && back < gap; back += 1) {
+                const QPointF q = QPointF(p.x, p.y) + normal * back;
+                for (const VennShape& other : shapes)
+                    faces = faces && !VennContains(other, {q.x(), q.y()});
+            }
+            if (!faces) break;
+            const NamePlace place{QPointF(p.x, p.y) + normal * gap, normal};
+            const QPointF away = place.anchor - preferred.anchor;
+            candidates.emplace_back(std::hypot(away.x(), away.y()) + kFarther * (gap - kGaps[0]),
+                                    place);
+        }
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -587,11 +616,21 @@ NameBox PlaceName(std::span<const VennShape> shapes, std::size_t index, const Na
     return {inside.value_or(BoxAt(preferred, size)), false};
 }
 
+QTransform Shrunk(double scale) {
+    QTransform shrink;
+    if (scale == 1) return shrink;
+    shrink.translate(kFrame / 2, kFrame / 2);
+    shrink.scale(scale, scale);
+    shrink.translate(-kFrame / 2, -kFrame / 2);
+    return shrink;
+}
+
 // The names of a picture, placed: their outlines in frame units (after a title's shrinking),
 // and how much the Euler circles shrink to make room for them.
 struct NameLayout {
     double scale = 1;
     QPainterPath names;
+    std::vector<QRectF> boxes;  // the names' boxes
 };
 
 bool UsesLabels(DiagramKind kind, const RenderOptions& options) {
@@ -600,11 +639,13 @@ bool UsesLabels(DiagramKind kind, const RenderOptions& options) {
 
 // Where each name would like to be: a Venn layout's stored places; beside an Euler circle, on the
 // side of its letter in the template.
-std::vector<NamePlace> PreferredPlaces(DiagramKind kind, std::span<const VennShape> shapes) {
+std::vector<NamePlace> PreferredPlaces(DiagramKind kind, std::span<const VennShape> shapes,
+                                       double scale) {
     std::vector<NamePlace> places;
     if (kind.layout == LayoutKind::kVenn) {
+        const QTransform shrink = Shrunk(scale);
         for (const VennNamePlace& place : VennLayoutOf(kind.circles)->names)
-            places.push_back({QPointF(place.anchor.x, place.anchor.y),
+            places.push_back({shrink.map(QPointF(place.anchor.x, place.anchor.y)),
                               QPointF(place.outward.x, place.outward.y)});
         return places;
     }
@@ -656,10 +697,10 @@ NameLayout LayOutNames(DiagramKind kind, const RenderOptions& options) {
     for (std::size_t attempt = 0; attempt < tries.size(); ++attempt) {
         const Try& t = tries[attempt];
         const std::vector<VennShape> shapes = ScaledShapes(kind, t.scale);
-        const std::vector<NamePlace> preferred = PreferredPlaces(kind, shapes);
+        const std::vector<NamePlace> preferred = PreferredPlaces(kind, shapes, t.scale);
         const double factor = labels ? t.size / 64 : 1;
         std::vector<QRectF> taken = obstacles;
-        NameLayout layout{t.scale, {}};
+        NameLayout layout{t.scale, {}, {}};
         bool clear = true;
         for (std::size_t i = 0; i < texts.size(); ++i) {
             const QRectF ink = texts[i].boundingRect();
@@ -672,6 +713,7 @@ NameLayout LayOutNames(DiagramKind kind, const RenderOptions& options) {
             put.translate(placed.box.left() + kPad, placed.box.top() + kPad);
             put.scale(factor, factor);
             layout.names.addPath(put.map(texts[i]));
+            layout.boxes.push_back(placed.box);
         }
         if (clear || attempt + 1 == tries.size()) return layout;
     }
@@ -733,15 +775,6 @@ QTransform BelowTitle(double band) {
     below.translate(band / 2, band);
     below.scale((kFrame - band) / kFrame, (kFrame - band) / kFrame);
     return below;
-}
-
-QTransform Shrunk(double scale) {
-    QTransform shrink;
-    if (scale == 1) return shrink;
-    shrink.translate(kFrame / 2, kFrame / 2);
-    shrink.scale(scale, scale);
-    shrink.translate(-kFrame / 2, -kFrame / 2);
-    return shrink;
 }
 
 // Fills or collects for hatching: each shaded zone in its colour, or into its pattern's path.
@@ -834,15 +867,29 @@ void Render(QPainter& painter, const QRectF& target, DiagramKind kind, std::stri
             painter.drawPath(shrunk(VennShapePath(kind.circles, i)));
         }
     }
+    // Over a shaded outside zone, the names and letters stand on white, to be read.
+    const bool backed = options.universe && (zones & kOutsideZone) != 0 && fonts;
+    const auto back = [&](const QRectF& box) {
+        if (backed) painter.fillRect(box.adjusted(-2, -2, 2, 2), Qt::white);
+    };
     if (names != nullptr) {
+        for (const QRectF& box : names->boxes)
+            back(box);
         painter.fillPath(names->names, Qt::black);
     } else if (fonts && euler) {
+        for (const LetterPlace& letter : LayoutOf(*euler).letters) {
+            back(QRectF(letter.box.left, letter.box.top, letter.box.right - letter.box.left + 1,
+                        letter.box.bottom - letter.box.top + 1));
+        }
         painter.fillPath(LetterPaths(*euler), Qt::black);
     }
     if (options.universe) {
         painter.setPen(QPen(Qt::black, 1.25));
         painter.drawRect(kUniverse);
-        if (fonts) painter.fillPath(UniverseLetter(), Qt::black);
+        if (fonts) {
+            back(UniverseLetter().boundingRect());
+            painter.fillPath(UniverseLetter(), Qt::black);
+        }
     }
     painter.restore();
 }
