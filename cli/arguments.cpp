@@ -245,13 +245,13 @@ std::vector<std::string> Labels(const std::string& text) {
                 "--labels has an empty name (names are separated by single commas, "
                 "as in Cats,Dogs)"};
         }
+        // Not quoted: it would break the message's line.
+        if (const auto fault = TextFault(name)) throw UsageError{"a --labels name " + *fault};
         if (name.size() > diagram::kMaxLabelBytes) {
             throw UsageError{"--labels allows at most " + std::to_string(diagram::kMaxLabelBytes) +
                              " bytes a name, not " + std::to_string(name.size()) + " (\"" +
                              std::string(name) + "\")"};
         }
-        // Not quoted: it would break the message's line.
-        if (const auto fault = TextFault(name)) throw UsageError{"a --labels name " + *fault};
         names.emplace_back(name);
         if (comma == std::string_view::npos) return names;
         rest.remove_prefix(comma + 1);

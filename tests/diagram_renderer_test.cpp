@@ -198,6 +198,14 @@ TEST(GeometricRenderer, EveryZonesPointLiesInItsOwnShadingAlone) {
                     if (!places[zone - 1].drawn) continue;
                     const QImage picture = rivo::diagram::RenderZonesImage(
                         kind, rivo::diagram::UniverseSet{1} << zone, 400, o);
+                    // The template painter, which paints the plain Euler picture, agrees.
+                    if (const auto size = rivo::diagram::EulerSizeOf(kind);
+                        size && o.title.empty()) {
+                        const QImage painted = rivo::diagram::PaintDiagram(
+                            *size, std::string(1, places[zone - 1].region));
+                        EXPECT_EQ(ColourAt(painted, transform, places[zone - 1].point),
+                                  ShadeOf(circles, zone));
+                    }
                     for (Zone other = 1; other <= rivo::diagram::ZoneCount(circles); ++other) {
                         if (!places[other - 1].drawn) continue;
                         const QRgb expected = other == zone ? ShadeOf(circles, zone) : 0xFFFFFFu;
