@@ -422,7 +422,7 @@ PathCache& Paths() {
     return cache;
 }
 
-// The shapes of a picture in frame units, the Euler circles shrunk by `scale` about the middle.
+// The shapes of a picture in frame units, shrunk by `scale` about the middle.
 std::vector<VennShape> ScaledShapes(DiagramKind kind, double scale) {
     std::vector<VennShape> shapes(ShapesOf(kind).begin(), ShapesOf(kind).end());
     for (VennShape& shape : shapes) {
