@@ -3,12 +3,38 @@
 #include <algorithm>
 #include <charconv>
 
+#include "diagram/core/utf8.h"
+#include "diagram/draw/geometric_renderer.h"
+
 namespace rivo::cli {
 
 namespace {
 
 void CheckPictureSide(const std::string& value) {
     PictureSide(value);
+}
+
+void CheckLabels(const std::string& value) {
+    Labels(value);
+}
+
+void CheckFill(const std::string& value) {
+    FillColour(value);
+}
+
+// A text a picture shows: UTF-8 with no control character (a line break or a tab included).
+// Nothing when it is one, else what is wrong with it.
+std::optional<std::string> TextFault(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const diagram::utf8::CodePoint c = diagram::utf8::DecodeAt(text, i);
+        if (!c.valid) return "is not UTF-8";
+        if (c.value < 0x20 || (c.value >= 0x7F && c.value < 0xA0) || c.value == 0x2028 ||
+            c.value == 0x2029) {
+            return "holds a line break, a tab or another control character";
+        }
+        i += c.length;
+    }
+    return std::nullopt;
 }
 
 constexpr Option kOptions[] = {
@@ -30,16 +56,50 @@ constexpr Option kOptions[] = {
      .value = &Arguments::output},
     {.name = "--size",
      .argument = "PX",
-     .commands = "paint draw",
+     .commands = "paint draw layout",
      .help = "a PX x PX picture drawn from the circles (16 to 4096; for .svg and .pdf the side "
              "in pixels or points; default 400, and without it .png, .jpg and .bmp are the "
-             "template picture itself)",
+             "template picture itself); with layout the picture the points and areas are of",
      .value = &Arguments::size,
      .check = CheckPictureSide},
     {.name = "--hatch",
      .commands = "paint draw sheet",
      .help = "patterns instead of colours, for black-and-white printing",
      .flag = &Arguments::hatch},
+    {.name = "--layout",
+     .argument = "L",
+     .commands = "paint draw steps sheet layout",
+     .help = "euler: the circles of the templates (the default; four and five circles cannot show "
+             "every zone); venn: shapes in which every zone is one region (for paint, with "
+             "--zones). Two circles are always drawn as two overlapping circles",
+     .value = &Arguments::layout,
+     .choices = "euler venn"},
+    {.name = "--zones",
+     .argument = "LIST",
+     .commands = "paint express",
+     .help = "zones instead of REGIONS: names of combinations of circles separated by commas, "
+             "such as A,AC,ABC (\"\" for none); paint draws them with the Venn layout, express "
+             "finds the expression whose set is exactly LIST",
+     .value = &Arguments::zones},
+    {.name = "--labels",
+     .argument = "NAMES",
+     .commands = "paint draw steps sheet",
+     .help = "names for the circles instead of the letters, separated by commas, one per circle "
+             "(at most 24 bytes each), such as Cats,Dogs,Birds; the expression still uses a to e",
+     .value = &Arguments::labels,
+     .check = CheckLabels},
+    {.name = "--title",
+     .argument = "TEXT",
+     .commands = "paint draw steps sheet",
+     .help = "one line above the picture (at most 60 characters); in a sheet, on each page",
+     .value = &Arguments::title,
+     .check = CheckTitle},
+    {.name = "--fill",
+     .argument = "#RRGGBB",
+     .commands = "paint draw steps sheet",
+     .help = "shade every zone in this one colour (--hatch still draws patterns)",
+     .value = &Arguments::fill,
+     .check = CheckFill},
     {.name = "--key",
      .commands = "regions",
      .help = "one line per region and its circles",
@@ -176,6 +236,61 @@ int PictureSide(const std::string& text) {
                          std::to_string(kMaxPictureSide) + ", not \"" + text + "\""};
     }
     return side;
+}
+
+std::vector<std::string> Labels(const std::string& text) {
+    std::vector<std::string> names;
+    std::string_view rest = text;
+    while (true) {
+        const std::size_t comma = rest.find(',');
+        std::string_view name = rest.substr(0, comma);
+        while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
+            name.remove_prefix(1);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+            name.remove_suffix(1);
+        if (name.empty()) {
+            throw UsageError{
+                "--labels has an empty name (names are separated by single commas, "
+                "as in Cats,Dogs)"};
+        }
+        // Not quoted: it would break the message's line.
+        if (const auto fault = TextFault(name)) throw UsageError{"a --labels name " + *fault};
+        if (name.size() > diagram::kMaxLabelBytes) {
+            throw UsageError{"--labels allows at most " + std::to_string(diagram::kMaxLabelBytes) +
+                             " bytes a name, not " + std::to_string(name.size()) + " (\"" +
+                             std::string(name) + "\")"};
+        }
+        names.emplace_back(name);
+        if (comma == std::string_view::npos) return names;
+        rest.remove_prefix(comma + 1);
+    }
+}
+
+void CheckTitle(const std::string& text) {
+    if (const auto fault = TextFault(text)) throw UsageError{"--title " + *fault};
+    const std::size_t characters = diagram::utf8::CharacterCount(text);
+    if (characters > diagram::kMaxTitleCharacters) {
+        throw UsageError{"--title allows at most " + std::to_string(diagram::kMaxTitleCharacters) +
+                         " characters, not " + std::to_string(characters)};
+    }
+}
+
+Colour FillColour(const std::string& text) {
+    const auto digit = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    bool valid = text.size() == 7 && text[0] == '#';
+    for (std::size_t i = 1; valid && i < text.size(); ++i)
+        valid = digit(text[i]) >= 0;
+    if (!valid) {
+        throw UsageError{"--fill must be a colour as #rrggbb (such as #ffcc00), not \"" + text +
+                         "\""};
+    }
+    const auto byte = [&](std::size_t at) { return digit(text[at]) * 16 + digit(text[at + 1]); };
+    return {byte(1), byte(3), byte(5)};
 }
 
 }  // namespace rivo::cli

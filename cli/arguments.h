@@ -31,6 +31,11 @@ struct Arguments {
     bool key = false;
     bool batch = false;  // draw: one picture per line of standard input
     bool help = false;
+    std::optional<std::string> layout;  // --layout euler|venn
+    std::optional<std::string> zones;   // --zones LIST: zone names instead of REGIONS
+    std::optional<std::string> labels;  // --labels NAMES, checked; Labels reads it
+    std::optional<std::string> title;   // --title TEXT, checked
+    std::optional<std::string> fill;    // --fill #rrggbb, checked; FillColour reads it
 };
 
 // One option of rivo-cli. A flag names the member it sets in `flag`, an option with a value the
@@ -82,5 +87,22 @@ std::optional<std::string> MisplacedOption(const Arguments& args);
 // The side of --size PX: a whole number from kMinPictureSide to kMaxPictureSide, else a
 // UsageError.
 int PictureSide(const std::string& text);
+
+// The names of --labels NAMES: separated by commas, blanks around each dropped; each from 1 to
+// diagram::kMaxLabelBytes bytes of UTF-8 without control characters, else a UsageError.
+std::vector<std::string> Labels(const std::string& text);
+
+// The title of --title TEXT: UTF-8, at most diagram::kMaxTitleCharacters characters, one line (no
+// control characters), else a UsageError.
+void CheckTitle(const std::string& text);
+
+// The colour of --fill: "#rrggbb" in hexadecimal digits of either case, as (red, green, blue),
+// else a UsageError.
+struct Colour {
+    int red;
+    int green;
+    int blue;
+};
+Colour FillColour(const std::string& text);
 
 }  // namespace rivo::cli

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <system_error>
 
 #include "cli/commands.h"
@@ -107,7 +108,7 @@ class FileSystemSync {
 }  // namespace
 
 int RunDrawBatch(const Arguments& args, std::ostream&) {
-    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    const int circles = ReadCircles(args.operands[0]);
     if (args.operands[1] != "-") throw UsageError{"draw --batch reads standard input: EXPR is -"};
     if (!args.output) throw UsageError{"draw --batch needs -o PATTERN"};
     const NumberedName names(*args.output);
@@ -115,6 +116,9 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
         throw UsageError{"PATTERN must end in " + diagram::PictureExtensionList() + ", not \"" +
                          *args.output + "\""};
     }
+    RenderOptionsOf(args, circles);
+    const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
+    const std::optional<diagram::DiagramSize> size = diagram::EulerSizeOf(kind);
 
     // Before a line is read: a folder that takes no file would fail every line.
     const std::string folder = files::FolderOf(names.For(1));
@@ -144,7 +148,7 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
                 status = 1;
                 continue;
             }
-            const LineDrawing line = DrawLine(size, text, number, tree);
+            const LineDrawing line = DrawLine(circles, text, number, tree);
             if (!line.drawing) {
                 status = 1;
                 continue;
@@ -152,12 +156,12 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
             const std::string prefix = "line " + std::to_string(number) + ": ";
             const std::string file = names.For(number);
             expr::RunBudget pictureBudget;
-            if (WriteDiagramPicture(args, size, line.drawing->regions, picture, file, pictureBudget,
+            if (WriteDiagramPicture(args, kind, *line.drawing, picture, file, pictureBudget,
                                     files::Sync::kLater, prefix) != 0) {
                 status = 1;
             } else {
                 WriteReadingNote(std::cerr, line.drawing->readingNote, prefix);
-                WriteHiddenZoneNote(std::cerr, size, line.drawing->zones, prefix);
+                if (size) WriteHiddenZoneNote(std::cerr, *size, line.drawing->zones, prefix);
                 if (!folders.Wrote(file)) status = 1;
             }
         }

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <iostream>
 #include <ostream>
 #include <system_error>
@@ -18,6 +20,8 @@
 #include "diagram/core/diagram_layout.h"
 #include "diagram/core/diagram_size.h"
 #include "diagram/core/evaluator.h"
+#include "diagram/core/zone_list.h"
+#include "diagram/core/zone_places.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/draw.h"
 #include "diagram/draw/painter.h"
@@ -45,6 +49,21 @@ diagram::DiagramSize ReadDiagramSize(const std::string& operand) {
         if (const auto size = diagram::DiagramSizeOf(operand[0] - '0')) return *size;
     }
     throw UsageError{"N must be 3, 4 or 5, not \"" + operand + "\""};
+}
+
+int ReadCircles(const std::string& operand) {
+    if (operand.size() == 1 && diagram::IsCircleCount(operand[0] - '0')) return operand[0] - '0';
+    throw UsageError{"N must be 2, 3, 4 or 5, not \"" + operand + "\""};
+}
+
+diagram::ZoneSet ReadZones(const Arguments& args, int circles) {
+    const diagram::ZoneListReading reading = diagram::ReadZoneList(*args.zones, circles);
+    if (reading.error) throw UsageError{"--zones: " + *reading.error};
+    return diagram::ToZoneSet(reading.zones);
+}
+
+int OperandCount(const Command& command, const Arguments& args) {
+    return command.operandCount - (args.zones && !command.zonesOperands.empty() ? 1 : 0);
 }
 
 namespace {
@@ -91,14 +110,48 @@ void CheckRegionCodes(diagram::DiagramSize size, const std::string& regions) {
 
 namespace {
 
+// paint N --zones LIST -o FILE: the zones, in the Venn layout; in the Euler layout when it is
+// asked for and shows every one of them.
+int RunPaintZones(const Arguments& args) {
+    const int circles = ReadCircles(args.operands[0]);
+    const std::string& file = OutputFile(args, "paint");
+    const diagram::ZoneSet zones = ReadZones(args, circles);
+    RenderOptionsOf(args, circles);
+    diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
+    if (const auto size = diagram::EulerSizeOf(kind)) {
+        if (const std::string hidden = diagram::HiddenZoneList(*size, zones); !hidden.empty()) {
+            std::cerr << "rivo-cli: note: the Euler diagram of " << circles
+                      << " circles cannot show " << hidden << "; drawn with the Venn layout\n";
+            kind.layout = diagram::LayoutKind::kVenn;
+        }
+    }
+    const std::optional<diagram::DiagramSize> size = diagram::EulerSizeOf(kind);
+    const diagram::Drawing drawing{
+        .regions = size ? diagram::RegionsOfZones(*size, zones) : std::string(),
+        .zones = zones,
+        .readingNote = {}};
+    expr::RunBudget budget;
+    QImage picture;
+    return WriteDiagramPicture(args, kind, drawing, picture, file, budget);
+}
+
 // paint N REGIONS -o FILE: the region set as given, painted over the N-circle template.
 int RunPaint(const Arguments& args, std::ostream&) {
+    if (args.zones) return RunPaintZones(args);
     const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
     const std::string& file = OutputFile(args, "paint");
     CheckRegionCodes(size, args.operands[1]);
+    if (AskedLayout(args) == diagram::LayoutKind::kVenn) {
+        throw UsageError{
+            "region codes are those of the Euler layout; --layout venn paints "
+            "--zones LIST"};
+    }
+    RenderOptionsOf(args, diagram::CircleCount(size));
     expr::RunBudget budget;
     QImage picture;
-    return WriteDiagramPicture(args, size, args.operands[1], picture, file, budget);
+    return WriteDiagramPicture(args, diagram::KindOf(size),
+                               {.regions = args.operands[1], .zones = 0, .readingNote = {}},
+                               picture, file, budget);
 }
 
 // tree EXPR: the root node's tree after the passes, on one line.
@@ -138,23 +191,60 @@ int RunRegions(const Arguments& args, std::ostream& out) {
     return 0;
 }
 
-// draw N EXPR -o FILE: the picture the window shows for that text and size.
+// draw N EXPR -o FILE: the picture the window shows for that text and size, or its Venn layout.
 int RunDraw(const Arguments& args, std::ostream& out) {
     if (args.batch) return RunDrawBatch(args, out);
-    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    const int circles = ReadCircles(args.operands[0]);
     const std::string& file = OutputFile(args, "draw");
+    RenderOptionsOf(args, circles);
+    const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
     expr::RunBudget budget;
     expr::TreeContainer tree(budget);
     std::vector<std::string> listing;
     const diagram::Drawing drawing =
-        diagram::EvaluateDiagram(size, ReadExpression(args.operands[1]), tree, listing);
+        diagram::EvaluateDrawing(circles, ReadExpression(args.operands[1]), tree, listing);
     QImage picture;
-    const int status = WriteDiagramPicture(args, size, drawing.regions, picture, file, budget);
+    const int status = WriteDiagramPicture(args, kind, drawing, picture, file, budget);
     if (status == 0) {
         WriteReadingNote(std::cerr, drawing.readingNote);
-        WriteHiddenZoneNote(std::cerr, size, drawing.zones);
+        if (const auto size = diagram::EulerSizeOf(kind))
+            WriteHiddenZoneNote(std::cerr, *size, drawing.zones);
     }
     return status;
+}
+
+// Writes a number with one decimal, whatever the locale: 86.0.
+std::string OneDecimal(double value) {
+    char digits[32];
+    const auto result =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, 1);
+    return std::string(digits, result.ptr);
+}
+
+// layout N: per zone its circles, its region code or "-", the point for its label and its area
+// in the PX x PX picture.
+int RunLayout(const Arguments& args, std::ostream& out) {
+    const int circles = ReadCircles(args.operands[0]);
+    const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
+    const double side = args.size ? PictureSide(*args.size) : diagram::kVennUnits;
+    const double scale = side / diagram::kVennUnits;
+    const auto places = diagram::ZonePlaces(kind);
+    std::vector<std::string> lines;
+    for (diagram::Zone zone = 1; zone <= diagram::ZoneCount(circles); ++zone) {
+        const diagram::ZonePlace& place = places[zone - 1];
+        std::string line = diagram::ZoneName(zone, "") + '\t' +
+                           (place.region != 0 ? std::string(1, place.region) : "-") + '\t';
+        if (place.drawn) {
+            line += OneDecimal(place.point.x * scale) + '\t' + OneDecimal(place.point.y * scale) +
+                    '\t' + std::to_string(std::lround(place.area * scale * scale));
+        } else {
+            line += "-\t-\t-";
+        }
+        lines.push_back(std::move(line));
+    }
+    expr::RunBudget budget;
+    WriteLines(budget, out, lines);
+    return 0;
 }
 
 constexpr Command kCommands[] = {
@@ -165,26 +255,33 @@ constexpr Command kCommands[] = {
      "the region set for N = 3, 4 or 5 circles, one line (--key: then one line per region: "
      "code, tab, its circles)",
      RunRegions},
-    {"paint", "N REGIONS -o FILE", 2, "paint a region set given by its codes", RunPaint},
+    {"paint", "N REGIONS -o FILE", 2,
+     "paint a region set given by its codes (--zones LIST instead of REGIONS: zones, N = 2 to 5, "
+     "in the Venn layout)",
+     RunPaint, "N --zones LIST -o FILE"},
     {"draw", "N EXPR -o FILE", 2,
-     "the picture the window would show (--batch: EXPR is -, one picture per line, FILE a "
-     "pattern)",
+     "the picture the window would show, N = 2 to 5 (--batch: EXPR is -, one picture per line, "
+     "FILE a pattern)",
      RunDraw},
     {"sheet", "N FILE -o OUT.pdf", 2, "a worksheet PDF of the expressions in FILE, one a line",
      RunSheet},
     {"steps", "N EXPR [-o PREFIX]", 2,
-     "one line per operator step: number, tab, sub-expression, tab, region set (-o: "
-     "PREFIX-1.png, ... after each step; --order reading: as the text reads)",
+     "one line per operator step: number, tab, sub-expression, tab, region set (zones for N = 2; "
+     "-o: PREFIX-1.png, ... after each step; --order reading: as the text reads)",
      RunSteps},
     {"express", "N REGIONS", 2,
      "a shortest expression for a region set (of all for N = 3; of sums of a*b-(c+d) terms for "
-     "4 and 5)",
-     RunExpress},
+     "4 and 5); --zones LIST instead of REGIONS: for exactly those zones, N = 2 to 5",
+     RunExpress, "N --zones LIST"},
     {"zones", "N EXPR", 2,
      "one line per combination of circles: circles, tab, region code or -, tab, in or out",
      RunZones},
     {"equal", "N EXPR1 EXPR2", 3,
      "equal, or different and the zones where they differ (exit status 3)", RunEqual},
+    {"layout", "N", 1,
+     "one line per zone: circles, tab, region code or -, tab, x, tab, y (a point for its label), "
+     "tab, area in pixels of the picture",
+     RunLayout},
 };
 
 // Columns of --help: an entry's head from column 3, its text from kHelpIndent + 1, lines of at
@@ -247,14 +344,16 @@ void PrintHelp(std::ostream& out) {
            "An EXPR of \"-\" reads standard input, one trailing newline removed. An EXPR over\n"
            "1 MiB is refused.\n"
            "sheet and draw --batch read one expression a line (blank lines and lines starting\n"
-           "with # skipped; in sheet, \"3\", \"4\" or \"5\" and a tab first choose that line's\n"
-           "size); a failing line goes to standard error as \"rivo-cli: line N: message\", the\n"
-           "others are still drawn, and the exit status is 1.\n"
+           "with # skipped; in sheet, \"2\" to \"5\" and a tab first choose that line's\n"
+           "number of circles); a failing line goes to standard error as \"rivo-cli: line N:\n"
+           "message\", the others are still drawn, and the exit status is 1.\n"
            "A zone is one combination of circles; regions and draw note on standard error\n"
-           "the zones a set holds that the diagram cannot show.\n"
+           "the zones a set holds that the diagram cannot show; the Venn layout (--layout\n"
+           "venn) shows every zone. N is 3, 4 or 5 for regions and paint REGIONS, 2 to 5\n"
+           "otherwise.\n"
            "regions, draw, zones, equal and steps note on standard error what the diagram\n"
            "did not read as written (a part it skipped, a name read as its first letter),\n"
-           "before any such note; sheet leaves such a line out.\n"
+           "before any hidden-zone note; sheet leaves such a line out.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
            "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
 }

@@ -9,6 +9,7 @@
 
 #include "cli/arguments.h"
 #include "diagram/core/diagram_size.h"
+#include "diagram/core/zones.h"
 #include "expr/budget.h"
 
 namespace rivo::cli {
@@ -19,7 +20,13 @@ struct Command {
     int operandCount;
     std::string_view summary;  // one paragraph; --help wraps it
     int (*run)(const Arguments& args, std::ostream& out);
+    // For a command whose last operand --zones LIST may replace, the operands then, e.g.
+    // "N --zones LIST"; empty for the others.
+    std::string_view zonesOperands = {};
 };
+
+// The operands the command takes with these arguments: one fewer where --zones replaces the last.
+int OperandCount(const Command& command, const Arguments& args);
 
 std::span<const Command> Commands();
 
@@ -41,8 +48,17 @@ class InputError : public std::runtime_error {
 // known, before the rest of standard input is read; a failed read throws InputError.
 std::string ReadExpression(const std::string& operand);
 
-// The diagram size of an N operand: "3", "4" or "5"; anything else is a usage error.
+// The diagram size of an N operand of the commands that speak region codes: "3", "4" or "5";
+// anything else is a usage error.
 diagram::DiagramSize ReadDiagramSize(const std::string& operand);
+
+// The circles of an N operand of the commands that work on zones: "2" to "5"; anything else is
+// a usage error.
+int ReadCircles(const std::string& operand);
+
+// The zones of --zones LIST for `circles` circles; a name that is no zone of theirs is a usage
+// error that quotes it.
+diagram::ZoneSet ReadZones(const Arguments& args, int circles);
 
 // A REGIONS operand: every byte a code of the size's diagram, in any order and repeated at will;
 // a usage error names the foreign ones.

@@ -129,13 +129,13 @@ void ReportLine(std::size_t line, const std::string& message) {
                      '\n';
 }
 
-LineDrawing DrawLine(diagram::DiagramSize size, std::string_view text, std::size_t line,
+LineDrawing DrawLine(int circles, std::string_view text, std::size_t line,
                      expr::TreeContainer& tree) {
     LineDrawing result;
     try {
         tree.Budget().ChargeWork(kLineWork);
         std::vector<std::string> listing;
-        result.drawing = diagram::EvaluateDiagram(size, text, tree, listing);
+        result.drawing = diagram::EvaluateDrawing(circles, text, tree, listing);
     } catch (const expr::PipelineError& e) {
         ReportLine(line, e.what());
         result.tooLarge = std::string_view(e.what()) == expr::kTooLargeMessage;

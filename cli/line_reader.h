@@ -71,7 +71,13 @@ inline constexpr std::size_t kLineWork = 256;
 // nothing (so that nothing a failed line leaves behind reaches the next) and whose budget the
 // line's run and kLineWork are charged to. A pipeline error (or memory running out) is reported
 // with the line's number.
-LineDrawing DrawLine(diagram::DiagramSize size, std::string_view text, std::size_t line,
+// Over `circles` circles (2 to 5); the drawing's region set is empty for two.
+LineDrawing DrawLine(int circles, std::string_view text, std::size_t line,
                      expr::TreeContainer& tree);
+
+inline LineDrawing DrawLine(diagram::DiagramSize size, std::string_view text, std::size_t line,
+                            expr::TreeContainer& tree) {
+    return DrawLine(diagram::CircleCount(size), text, line, tree);
+}
 
 }  // namespace rivo::cli

@@ -86,8 +86,10 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     rivo::expr::SetDecimalSeparator(args.separator ? args.separator->front()
                                                    : rivo::expr::LocaleDecimalSeparator());
     if (const auto misplaced = rivo::cli::MisplacedOption(args)) return UsageFailure(*misplaced);
-    if (static_cast<int>(args.operands.size()) != command->operandCount) {
-        return UsageFailure(args.command + " takes " + std::string(command->operands));
+    if (static_cast<int>(args.operands.size()) != rivo::cli::OperandCount(*command, args)) {
+        const bool zones = args.zones && !command->zonesOperands.empty();
+        return UsageFailure(args.command + " takes " +
+                            std::string(zones ? command->zonesOperands : command->operands));
     }
 
     try {

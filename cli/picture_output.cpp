@@ -2,18 +2,42 @@
 
 #include <iostream>
 
+#include "diagram/core/set_notation.h"
 #include "diagram/draw/picture_plan.h"
 #include "diagram/draw/picture_writer.h"
 #include "expr/error.h"
 
 namespace rivo::cli {
 
-int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::string_view regions,
-                        QImage& scratch, const std::string& file, expr::RunBudget& budget,
-                        files::Sync sync, std::string_view prefix) {
-    diagram::PictureRequest request(size);
+diagram::LayoutKind AskedLayout(const Arguments& args) {
+    return args.layout == "venn" ? diagram::LayoutKind::kVenn : diagram::LayoutKind::kEuler;
+}
+
+diagram::RenderOptions RenderOptionsOf(const Arguments& args, int circles) {
+    diagram::RenderOptions options;
+    options.hatch = args.hatch;
+    if (args.fill) {
+        const Colour colour = FillColour(*args.fill);
+        options.fill = QColor(colour.red, colour.green, colour.blue);
+    }
+    if (args.labels) {
+        options.labels = Labels(*args.labels);
+        if (options.labels.size() != static_cast<std::size_t>(circles)) {
+            throw UsageError{"--labels gives " + std::to_string(options.labels.size()) +
+                             (options.labels.size() == 1 ? " name" : " names") + " for " +
+                             std::to_string(circles) + " circles"};
+        }
+    }
+    if (args.title) options.title = *args.title;
+    return options;
+}
+
+int WriteDiagramPicture(const Arguments& args, diagram::DiagramKind kind,
+                        const diagram::Drawing& drawing, QImage& scratch, const std::string& file,
+                        expr::RunBudget& budget, files::Sync sync, std::string_view prefix) {
+    diagram::PictureRequest request(kind);
     request.format = diagram::PictureFormatOf(file);
-    request.hatch = args.hatch;
+    request.options = RenderOptionsOf(args, kind.circles);
     if (args.size) request.side = PictureSide(*args.size);
     // The raster, and about as much again for its encoding; a vector format draws no raster.
     // What the budget refuses here is the picture, not the expression.
@@ -23,7 +47,10 @@ int WriteDiagramPicture(const Arguments& args, diagram::DiagramSize size, std::s
     } catch (const expr::PipelineError&) {
         throw expr::PipelineError(kPictureTooLargeMessage);
     }
-    const diagram::Picture picture = diagram::MakePicture(request, std::string(regions), scratch);
+    const diagram::Picture picture =
+        diagram::EulerSizeOf(kind)
+            ? diagram::MakePicture(request, drawing.regions, scratch)
+            : diagram::MakeZonePicture(request, diagram::FromZoneSet(drawing.zones), scratch);
     if (const auto failure = diagram::WritePicture(picture, file, sync)) {
         std::cerr << "rivo-cli: " << prefix << "cannot write the picture to " << file << ": "
                   << *failure << '\n';

@@ -12,6 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/line_reader.h"
+#include "cli/picture_output.h"
 #include "diagram/core/set_notation.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/picture_writer.h"
@@ -49,16 +50,19 @@ class InputFile {
     int fd_ = STDIN_FILENO;
 };
 
-// A line's own size: "3", "4" or "5" and a tab before the expression.
-std::optional<diagram::DiagramSize> SizePrefix(const std::string& line) {
-    if (line.size() < 2 || line[1] != '\t') return std::nullopt;
-    return diagram::DiagramSizeOf(line[0] - '0');
+// A line's own circles: "2" to "5" and a tab before the expression.
+std::optional<int> CirclesPrefix(const std::string& line) {
+    if (line.size() < 2 || line[1] != '\t' || !diagram::IsCircleCount(line[0] - '0')) {
+        return std::nullopt;
+    }
+    return line[0] - '0';
 }
 
 }  // namespace
 
 int RunSheet(const Arguments& args, std::ostream&) {
-    const diagram::DiagramSize defaultSize = ReadDiagramSize(args.operands[0]);
+    const int defaultCircles = ReadCircles(args.operands[0]);
+    const diagram::RenderOptions options = RenderOptionsOf(args, defaultCircles);
     if (!args.output) throw UsageError{"sheet needs -o FILE"};
     const diagram::PictureFormat* format = diagram::PictureFormatOf(*args.output);
     if (format == nullptr || format->name != "PDF") {
@@ -86,7 +90,7 @@ int RunSheet(const Arguments& args, std::ostream&) {
     while (lines.Next(text, tooLong, expr::kMaxExpressionBytes + 2)) {
         const std::size_t number = lines.LineNumber();
         if (IsSkippedLine(text)) continue;
-        const auto prefix = SizePrefix(text);
+        const auto prefix = CirclesPrefix(text);
         const std::string_view expression =
             prefix ? std::string_view(text).substr(2) : std::string_view(text);
         if (tooLong || expression.size() > expr::kMaxExpressionBytes) {
@@ -101,9 +105,10 @@ int RunSheet(const Arguments& args, std::ostream&) {
             status = 1;
             break;
         }
-        const diagram::DiagramSize size = prefix.value_or(defaultSize);
+        const int circles = prefix.value_or(defaultCircles);
+        const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
         const bool spentBefore = budget.WorkDone() > 0;
-        const LineDrawing line = DrawLine(size, expression, number, tree);
+        const LineDrawing line = DrawLine(circles, expression, number, tree);
         if (line.drawing && !line.drawing->readingNote.empty()) {
             // An answer key must show what the line says: a line the diagram did not read as
             // written is refused as a failing one is.
@@ -116,8 +121,11 @@ int RunSheet(const Arguments& args, std::ostream&) {
             continue;
         }
         if (line.drawing) {
-            diagrams.push_back({size, line.drawing->regions, diagram::SheetCaption(expression),
-                                diagram::HiddenZoneList(size, line.drawing->zones)});
+            const auto size = diagram::EulerSizeOf(kind);
+            diagrams.push_back(
+                {kind, line.drawing->regions, line.drawing->zones,
+                 diagram::SheetCaption(expression),
+                 size ? diagram::HiddenZoneList(*size, line.drawing->zones) : std::string()});
             continue;
         }
         status = 1;
@@ -136,7 +144,7 @@ int RunSheet(const Arguments& args, std::ostream&) {
         return 1;
     }
 
-    const QByteArray pdf = diagram::WorksheetPdf(diagrams, args.hatch);
+    const QByteArray pdf = diagram::WorksheetPdf(diagrams, options);
     if (const auto failure = files::WriteFileAtomically(
             file, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())))) {
         std::cerr << "rivo-cli: cannot write the sheet to " << file << ": " << *failure << '\n';

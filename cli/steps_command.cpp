@@ -4,6 +4,7 @@
 #include <iostream>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/commands.h"
@@ -18,15 +19,24 @@
 namespace rivo::cli {
 
 int RunSteps(const Arguments& args, std::ostream& out) {
-    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    const int circles = ReadCircles(args.operands[0]);
     if (args.output && args.output->empty()) throw UsageError{"the output prefix is empty"};
+    // What only the pictures show needs pictures.
+    for (const auto& [given, name] : {std::pair{args.labels.has_value(), "--labels"},
+                                      std::pair{args.title.has_value(), "--title"},
+                                      std::pair{args.fill.has_value(), "--fill"}}) {
+        if (given && !args.output)
+            throw UsageError{std::string(name) + " with steps needs -o PREFIX"};
+    }
+    RenderOptionsOf(args, circles);
+    const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
     expr::RunBudget budget;
     expr::TreeContainer tree(budget);
     const expr::Listing listing = expr::BuildListing(ReadExpression(args.operands[1]), tree);
     expr::ScopedCharge held(budget);
     diagram::ReadingReport report;
     std::vector<diagram::TreeStep> steps =
-        diagram::EvaluationStepsOf(tree, listing, size, held, &report);
+        diagram::EvaluationStepsOf(tree, listing, circles, held, &report);
     if (args.order == "reading") diagram::PutInReadingOrder(tree, steps, held);
     if (args.output && steps.size() > kMaxStepPictures) {
         throw expr::PipelineError("The expression has " + std::to_string(steps.size()) +
@@ -35,7 +45,7 @@ int RunSteps(const Arguments& args, std::ostream& out) {
     }
 
     const std::vector<diagram::StepText> texts =
-        diagram::StepTextsOf(tree, steps, size, diagram::kMaxStepTextBytes, held);
+        diagram::StepTextsOf(tree, steps, circles, diagram::kMaxStepTextBytes, held);
     // Charged as WriteLines charges its lines: the stream and main's copy of it.
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < texts.size(); ++i)
@@ -49,8 +59,12 @@ int RunSteps(const Arguments& args, std::ostream& out) {
         QImage picture;
         for (std::size_t i = 0; i < texts.size(); ++i) {
             const std::string file = *args.output + "-" + std::to_string(i + 1) + ".png";
-            const int status =
-                WriteDiagramPicture(args, size, texts[i].regions, picture, file, budget);
+            // For two circles the texts hold zone lists, which the Venn layout does not read.
+            const diagram::Drawing drawing{
+                .regions = circles == 2 ? std::string() : texts[i].regions,
+                .zones = steps[i].zones,
+                .readingNote = {}};
+            const int status = WriteDiagramPicture(args, kind, drawing, picture, file, budget);
             if (status != 0) return status;
         }
     }

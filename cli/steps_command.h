@@ -14,10 +14,12 @@ inline constexpr std::size_t kMaxStepPictures = 1000;
 
 // steps N EXPR [-o PREFIX] [--order ORDER]: per step, its number, a tab, the operator's
 // sub-expression (cut after diagram::kMaxStepTextBytes bytes, then "…"), a tab and the region
-// set computed; with -o, PREFIX-K.png holds the picture after step K. The steps come in the
-// order the evaluator performs them, or with --order reading as the text reads (numbered in
-// that order). With -o, more than kMaxStepPictures steps are a pipeline error, before anything
-// is written. What the diagram did not read as written is noted on standard error.
+// set computed (for two circles, which have no region codes, its zones: "A,AB"); with -o,
+// PREFIX-K.png holds the picture after step K, in the layout --layout asks for. The steps come
+// in the order the evaluator performs them, or with --order reading as the text reads (numbered
+// in that order). With -o, more than kMaxStepPictures steps are a pipeline error, before
+// anything is written; --labels, --title and --fill need -o. What the diagram did not read as
+// written is noted on standard error.
 int RunSteps(const Arguments& args, std::ostream& out);
 
 }  // namespace rivo::cli

@@ -15,16 +15,17 @@ namespace {
 
 // The truth set of one expression and its reading note; its listing and stack are gone when
 // this returns.
-diagram::Drawing TruthSet(diagram::DiagramSize size, const std::string& text,
-                          expr::RunBudget& budget) {
+diagram::Drawing TruthSet(int circles, const std::string& text, expr::RunBudget& budget) {
     expr::TreeContainer tree(budget);
     std::vector<std::string> listing;
-    return diagram::EvaluateDiagram(size, text, tree, listing);
+    return diagram::EvaluateDrawing(circles, text, tree, listing);
 }
 
-// A zone's region code as a column: the code, or "-" where the diagram has none.
-std::string RegionColumn(diagram::DiagramSize size, diagram::Zone zone) {
-    const char code = diagram::RegionOfZone(size, zone);
+// A zone's region code as a column: the code, or "-" where the Euler diagram has none (two
+// circles have no codes at all).
+std::string RegionColumn(int circles, diagram::Zone zone) {
+    const auto size = diagram::DiagramSizeOf(circles);
+    const char code = size ? diagram::RegionOfZone(*size, zone) : 0;
     return code == 0 ? std::string("-") : std::string(1, code);
 }
 
@@ -45,14 +46,14 @@ void WriteReadingNote(std::ostream& err, std::string_view note, std::string_view
 }
 
 int RunZones(const Arguments& args, std::ostream& out) {
-    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    const int circles = ReadCircles(args.operands[0]);
     expr::RunBudget budget;
-    const diagram::Drawing drawing = TruthSet(size, ReadExpression(args.operands[1]), budget);
+    const diagram::Drawing drawing = TruthSet(circles, ReadExpression(args.operands[1]), budget);
     const diagram::ZoneSet zones = drawing.zones;
     std::vector<std::string> lines;
-    for (diagram::Zone zone = 1; zone <= diagram::ZoneCount(size); ++zone) {
+    for (diagram::Zone zone = 1; zone <= diagram::ZoneCount(circles); ++zone) {
         const bool in = (zones & diagram::ZoneBit(zone)) != 0;
-        lines.push_back(diagram::ZoneName(zone, " ") + '\t' + RegionColumn(size, zone) + '\t' +
+        lines.push_back(diagram::ZoneName(zone, " ") + '\t' + RegionColumn(circles, zone) + '\t' +
                         (in ? "in" : "out"));
     }
     WriteLines(budget, out, lines);
@@ -61,15 +62,17 @@ int RunZones(const Arguments& args, std::ostream& out) {
 }
 
 int RunEqual(const Arguments& args, std::ostream& out) {
-    const diagram::DiagramSize size = ReadDiagramSize(args.operands[0]);
+    const int circles = ReadCircles(args.operands[0]);
     if (args.operands[1] == "-" && args.operands[2] == "-") {
         throw UsageError{"standard input can be read only once: EXPR1 and EXPR2 cannot both be -"};
     }
     // The two texts are one input: both sides spend one run's work.
     expr::RunBudget budget;
     budget.ShareWorkAcrossRuns();
-    const diagram::Drawing firstDrawing = TruthSet(size, ReadExpression(args.operands[1]), budget);
-    const diagram::Drawing secondDrawing = TruthSet(size, ReadExpression(args.operands[2]), budget);
+    const diagram::Drawing firstDrawing =
+        TruthSet(circles, ReadExpression(args.operands[1]), budget);
+    const diagram::Drawing secondDrawing =
+        TruthSet(circles, ReadExpression(args.operands[2]), budget);
     // One line for both sides, each named.
     std::string note;
     if (!firstDrawing.readingNote.empty())
@@ -86,12 +89,12 @@ int RunEqual(const Arguments& args, std::ostream& out) {
         return 0;
     }
     std::vector<std::string> lines{"different"};
-    for (diagram::Zone zone = 1; zone <= diagram::ZoneCount(size); ++zone) {
+    for (diagram::Zone zone = 1; zone <= diagram::ZoneCount(circles); ++zone) {
         const diagram::ZoneSet bit = diagram::ZoneBit(zone);
         if (((first ^ second) & bit) == 0) continue;
         lines.push_back(diagram::ZoneName(zone, " ") + '\t' +
                         ((first & bit) != 0 ? "first" : "second") + '\t' +
-                        RegionColumn(size, zone));
+                        RegionColumn(circles, zone));
     }
     WriteLines(budget, out, lines);
     return kDifferentStatus;

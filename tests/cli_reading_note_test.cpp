@@ -97,6 +97,49 @@ TEST_F(CliReadingNote, EveryCommandNotesItBeforeTheHiddenZones) {
     }
 }
 
+// Two circles and the Venn layout read as the Euler diagrams do, so they note alike: c is no
+// circle of two, and a Venn picture has no hidden zones, but its text can still be misread.
+TEST_F(CliReadingNote, TwoCirclesAndTheVennLayoutNoteItToo) {
+    const std::string minusC = "note: the diagram skipped \"-\", \"c\"\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string out;
+        std::string err;
+    } rows[] = {
+        {{"draw", "2", "a-c", "-o", File("t.png")}, "", 0, "", minusC},
+        {{"draw", "4", "a*c-b-d+x", "--layout", "venn", "-o", File("v.png")},
+         "",
+         0,
+         "",
+         "note: the diagram skipped \"+\", \"x\"\n"},
+        {{"steps", "2", "(a+b)*(a-b)-c", "--order", "reading", "--layout", "venn", "-o", File("s")},
+         "",
+         0,
+         "1\ta+b\tA,B,AB\n2\ta-b\tA\n3\t(a+b)*(a-b)\tA\n4\t(a+b)*(a-b)-c\tA\n",
+         minusC},
+        {{"draw", "2", "-", "-o", File("b%d.png"), "--batch"},
+         "a*b\na-c\n",
+         0,
+         "",
+         "line 2: " + minusC},
+        {{"sheet", "3", "-", "-o", File("sheet.pdf"), "--layout", "venn"},
+         "a*b\n2\ta-c\n2\ta-b\n",
+         1,
+         "",
+         "rivo-cli: line 2: the diagram skipped \"-\", \"c\", so the line is left out of the "
+         "sheet.\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args[0] + " " + row.args[1] + " " + row.args[2]);
+        const auto r = RunProcess(kCli, row.args, row.input);
+        EXPECT_EQ(r.status, row.status);
+        EXPECT_EQ(r.out, row.out);
+        EXPECT_EQ(r.err, row.err);
+    }
+}
+
 // An answer key must not be wrong: a line the diagram misreads is refused like a failing one,
 // with a hint where it holds set notation; the other lines still make the sheet.
 TEST_F(CliReadingNote, SheetRefusesAMisreadLine) {

@@ -57,7 +57,7 @@ TEST_F(CliSteps, FailsLikeTheOtherCommands) {
         chain += "+a";
     const Case cases[] = {
         {{"steps", "3", "0/0"}, 1, "Invalid floating point operation."},
-        {{"steps", "6", "a"}, 2, "rivo-cli: N must be 3, 4 or 5, not \"6\""},
+        {{"steps", "6", "a"}, 2, "rivo-cli: N must be 2, 3, 4 or 5, not \"6\""},
         {{"steps", "3"}, 2, "rivo-cli: steps takes N EXPR [-o PREFIX]"},
         {{"steps", "3", "a+b", "-o", ""}, 2, "rivo-cli: the output prefix is empty"},
         // One picture per step stops short of filling a disk: refused before any is written.

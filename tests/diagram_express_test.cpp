@@ -1,6 +1,7 @@
-// The way back from a region set to an expression: every printed text read back through the real
-// pipeline gives the set asked for, three circles against an independent count of the fewest
-// letters, four against a plain search over sums of «product minus union» terms.
+// The way back from a region set (or a zone set) to an expression: every printed text read back
+// through the real pipeline gives the set asked for, two and three circles against an independent
+// count of the fewest letters, four and five against a plain search over sums of «product minus
+// union» terms.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,18 +79,18 @@ TEST(ExpressionFor, HandWorkedThreeCircleSets) {
     }
 }
 
-// Three circles, every set: the text reads back, and no expression has fewer letters. The
-// reference count knows nothing of texts: the fewest letters per set, relaxed over all pairs of
-// sets until nothing changes.
-TEST(ExpressionFor, ThreeCirclesReadBackWithTheFewestLetters) {
+// The fewest letters of an expression per set of zones of `circles` circles, knowing nothing of
+// texts: relaxed over all pairs of sets until nothing changes.
+std::vector<int> FewestLetters(int circles) {
     constexpr int kNone = 1000;
-    std::array<int, 128> fewest;
-    fewest.fill(kNone);
-    fewest[0x55] = fewest[0x66] = fewest[0x78] = 1;  // a, b, c over zones 1..7
+    const ZoneSet sets = ZoneSet{1} << rivo::diagram::ZoneCount(circles);
+    std::vector<int> fewest(sets, kNone);
+    for (int v = 0; v < circles; ++v)
+        fewest[rivo::diagram::ZonesOfCircle(circles, v)] = 1;
     for (bool changed = true; changed;) {
         changed = false;
-        for (ZoneSet x = 1; x < 128; ++x) {
-            for (ZoneSet y = 1; y < 128; ++y) {
+        for (ZoneSet x = 1; x < sets; ++x) {
+            for (ZoneSet y = 1; y < sets; ++y) {
                 if (fewest[x] == kNone || fewest[y] == kNone) continue;
                 for (const ZoneSet set : {x | y, x & y, x & ~y}) {
                     if (fewest[set] > fewest[x] + fewest[y]) {
@@ -100,6 +101,19 @@ TEST(ExpressionFor, ThreeCirclesReadBackWithTheFewestLetters) {
             }
         }
     }
+    return fewest;
+}
+
+// The truth set of a text over `circles` circles, read as the window would.
+ZoneSet TruthSetOf(int circles, const std::string& text) {
+    rivo::expr::RunBudget budget;
+    rivo::expr::TreeContainer tree(budget);
+    return rivo::diagram::EvaluateZones(rivo::expr::BuildListing(text, tree), circles).zones;
+}
+
+// Three circles, every set: the text reads back, and no expression has fewer letters.
+TEST(ExpressionFor, ThreeCirclesReadBackWithTheFewestLetters) {
+    const std::vector<int> fewest = FewestLetters(3);
     for (ZoneSet set = 1; set < 128; ++set) {
         const std::string text = rivo::diagram::ExpressionFor(DiagramSize::kThree, set);
         ExpectReadsBack(DiagramSize::kThree, set, text);
@@ -186,6 +200,33 @@ TEST(ExpressionFor, FiveCircleSampleReadsBack) {
     // The hidden zones are free either way.
     EXPECT_EQ(rivo::diagram::ExpressionFor(size, ~drawn), "");
     EXPECT_EQ(rivo::diagram::ExpressionFor(size, rivo::diagram::AllZones(size)), "a+b+c+d+e");
+}
+
+// By zones, no zone free: the text's truth set is exactly the set asked for; two and three
+// circles with the fewest letters of all, four and five no longer than the best sum of terms.
+TEST(ExpressionForZones, ReadsBackExactlyAndShortest) {
+    for (const int circles : {2, 3}) {
+        const std::vector<int> fewest = FewestLetters(circles);
+        for (ZoneSet set = 0; set <= rivo::diagram::AllZones(circles); ++set) {
+            const std::string text = rivo::diagram::ExpressionForZones(circles, set);
+            EXPECT_EQ(TruthSetOf(circles, text), set) << text;
+            if (set != 0) {
+                EXPECT_EQ(LetterCount(text), fewest[set]) << text;
+            }
+        }
+    }
+    std::mt19937 random(24);
+    for (const int circles : {4, 5}) {
+        const ZoneSet all = rivo::diagram::AllZones(circles);
+        for (int i = 0; i < (circles == 4 ? 200 : 40); ++i) {
+            const ZoneSet set = static_cast<ZoneSet>(random()) & all;
+            const std::string text = rivo::diagram::ExpressionForZones(circles, set);
+            EXPECT_EQ(TruthSetOf(circles, text), set) << text;
+            if (set != 0) {
+                EXPECT_LE(LetterCount(text), FewestTermLetters(circles, set, all & ~set)) << text;
+            }
+        }
+    }
 }
 
 }  // namespace

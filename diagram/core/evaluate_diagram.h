@@ -27,4 +27,14 @@ struct Drawing {
 Drawing EvaluateDiagram(DiagramSize size, std::string_view text, expr::TreeContainer& tree,
                         std::vector<std::string>& listing);
 
+// The same road over `circles` circles (2 to 5) for the truth set alone: two circles have no
+// region codes, and a Venn layout shades zones.
+ZoneSet EvaluateZoneSet(int circles, std::string_view text, expr::TreeContainer& tree,
+                        std::vector<std::string>& listing);
+
+// The truth set, the reading note and, where the circles have an Euler size, its region set;
+// two circles leave the regions empty.
+Drawing EvaluateDrawing(int circles, std::string_view text, expr::TreeContainer& tree,
+                        std::vector<std::string>& listing);
+
 }  // namespace rivo::diagram

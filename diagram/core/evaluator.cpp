@@ -135,7 +135,7 @@ std::size_t StepBytes(std::size_t lineCount) {
     return lineCount * sizeof(EvaluationStep);
 }
 
-ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
+ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, int circles,
                              std::vector<EvaluationStep>* steps, ReadingReport* report) {
     ZoneStack stack(lines.size());
     if (steps != nullptr) steps->clear();
@@ -160,8 +160,8 @@ ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize 
         }
         // Only the first letter counts: "apple" and "abs @F" push A, "cos @F" pushes C.
         const char letter = UpperCase(line[0]);
-        if (VariableSet(size, letter)) {
-            stack.Push({ZonesOfCircle(size, letter - 'A'), letter});
+        if (letter >= 'A' && letter - 'A' < circles) {
+            stack.Push({ZonesOfCircle(circles, letter - 'A'), letter});
             if (report != nullptr && line.size() > 1) misread.Add(index);
         } else if (report != nullptr) {
             skipped.Add(index);

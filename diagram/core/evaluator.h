@@ -45,13 +45,21 @@ struct ReadingReport {
     bool Empty() const { return skipped == 0 && misread == 0; }
 };
 
-// The zones that the listing describes: "+ @F", "* @F" and "- @F" combine the two top entries,
-// a line whose first letter names a variable pushes its zones, every other line is skipped.
-// The result is the bottom entry. With `steps`, it receives the steps in the order performed;
-// with `report`, what was skipped or misread. Neither costs anything when not asked for.
-ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
+// The zones that the listing describes over `circles` circles (2 to 5): "+ @F", "* @F" and
+// "- @F" combine the two top entries, a line whose first letter names a variable (a to the
+// circles' last) pushes its zones, every other line is skipped. The result is the bottom entry.
+// With `steps`, it receives the steps in the order performed; with `report`, what was skipped
+// or misread. Neither costs anything when not asked for.
+ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, int circles,
                              std::vector<EvaluationStep>* steps = nullptr,
                              ReadingReport* report = nullptr);
+
+// The same over the circles of a diagram size.
+inline ZoneEvaluation EvaluateZones(const std::vector<std::string>& lines, DiagramSize size,
+                                    std::vector<EvaluationStep>* steps = nullptr,
+                                    ReadingReport* report = nullptr) {
+    return EvaluateZones(lines, CircleCount(size), steps, report);
+}
 
 // The region set of an evaluation: a lone variable's stored set, else the drawn part of its
 // zones, canonical.

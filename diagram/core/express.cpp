@@ -95,13 +95,12 @@ int SumCost(const Candidate& c) {
 // sets and forms (a better part makes a better whole), so the table is exact for its bound.
 class Enumeration {
   public:
-    Enumeration(DiagramSize size, int maxLetters, bool untilComplete) {
-        const int circles = CircleCount(size);
-        const std::size_t sets = std::size_t{1} << ZoneCount(size);
+    Enumeration(int circles, int maxLetters, bool untilComplete) {
+        const std::size_t sets = std::size_t{1} << ZoneCount(circles);
         levels_.emplace_back();  // no expression has no letters
         levels_.emplace_back();
         for (int v = 0; v < circles; ++v) {
-            const ZoneSet zones = ZonesOfCircle(size, v);
+            const ZoneSet zones = ZonesOfCircle(circles, v);
             best_[zones][static_cast<std::size_t>(Form::kLetter)] = Letter(v);
             levels_[1].emplace_back(zones, Form::kLetter);
         }
@@ -172,19 +171,23 @@ class Enumeration {
     std::vector<std::pair<ZoneSet, const Candidate*>> shortOnes_;
 };
 
-// Three circles: every expression, letter count by letter count, until each of the 127 sets has
-// one (ten letters at most). Four and five: the short ones, which the cover below can miss.
-// Each is built on first use, for its own size only.
-const Enumeration& EnumerationFor(DiagramSize size) {
-    if (size == DiagramSize::kThree) {
-        static const Enumeration three(size, 0, true);
+// Two and three circles: every expression, letter count by letter count, until each set has one
+// (ten letters at most for the 127 sets of three). Four and five: the short ones, which the
+// cover below can miss. Each is built on first use, for its own circle count only.
+const Enumeration& EnumerationFor(int circles) {
+    if (circles == 2) {
+        static const Enumeration two(circles, 0, true);
+        return two;
+    }
+    if (circles == 3) {
+        static const Enumeration three(circles, 0, true);
         return three;
     }
-    if (size == DiagramSize::kFour) {
-        static const Enumeration four(size, 5, false);
+    if (circles == 4) {
+        static const Enumeration four(circles, 5, false);
         return four;
     }
-    static const Enumeration five(size, 4, false);
+    static const Enumeration five(circles, 4, false);
     return five;
 }
 
@@ -226,18 +229,17 @@ Candidate TermText(const Term& term, bool first) {
 // zone with the fewest of them.
 class Cover {
   public:
-    Cover(DiagramSize size, ZoneSet on, ZoneSet off, const Enumeration* shortOnes) : on_(on) {
-        const int circles = CircleCount(size);
+    Cover(int circles, ZoneSet on, ZoneSet off, const Enumeration* shortOnes) : on_(on) {
         std::vector<Term> terms;
         unsigned code = 1;
         for (int v = 0; v < circles; ++v)
             code *= 3;
         for (unsigned c = 0; c < code; ++c) {
             Term term;
-            ZoneSet zones = AllZones(size);
+            ZoneSet zones = AllZones(circles);
             unsigned rest = c;
             for (int v = 0; v < circles; ++v, rest /= 3) {
-                const ZoneSet circle = ZonesOfCircle(size, v);
+                const ZoneSet circle = ZonesOfCircle(circles, v);
                 if (rest % 3 == 1) {
                     term.product |= 1u << v;
                     zones &= circle;
@@ -518,15 +520,15 @@ class Factoring {
 // frees zones of `off` and no circle is taken twice, so the depth is at most the circles.
 class Solver {
   public:
-    Solver(DiagramSize size) : size_(size) {}
+    explicit Solver(int circles) : circles_(circles) {}
 
     // Also the asked zones split by a circle x: x*(…) for those inside it, plus the best for the
     // rest, to which the inside ones are free. Only here, at the top: deeper it costs much and
     // saves little.
     Candidate Split(ZoneSet on, ZoneSet off) {
         Candidate best = Solve(on, off);
-        for (int v = 0; v < CircleCount(size_); ++v) {
-            const ZoneSet circle = ZonesOfCircle(size_, v);
+        for (int v = 0; v < circles_; ++v) {
+            const ZoneSet circle = ZonesOfCircle(circles_, v);
             if ((on & circle) == 0 || (on & ~circle) == 0) continue;
             const Candidate inner = Solve(on & circle, off & circle);
             Candidate inside = Join(Letter(v), '*', inner);
@@ -540,15 +542,14 @@ class Solver {
 
     Candidate Solve(ZoneSet on, ZoneSet off) {
         if (const auto found = memo_.find({on, off}); found != memo_.end()) return found->second;
-        Candidate best = EnumerationFor(size_).Match(on, off);
-        const int circles = CircleCount(size_);
+        Candidate best = EnumerationFor(circles_).Match(on, off);
         // Terms of other shapes make a shorter sum, or a sum of terms factors better.
-        for (const auto& cover : Cover(size_, on, off, nullptr).Solve())
+        for (const auto& cover : Cover(circles_, on, off, nullptr).Solve())
             KeepBetter(best, factoring_.Sum(cover));
-        for (const auto& cover : Cover(size_, on, off, &EnumerationFor(size_)).Solve())
+        for (const auto& cover : Cover(circles_, on, off, &EnumerationFor(circles_)).Solve())
             KeepBetter(best, factoring_.Sum(cover));
-        for (int v = 0; v < circles; ++v) {
-            const ZoneSet circle = ZonesOfCircle(size_, v);
+        for (int v = 0; v < circles_; ++v) {
+            const ZoneSet circle = ZonesOfCircle(circles_, v);
             if ((on & ~circle) == 0 && (off & ~circle) != 0) {
                 const Candidate inner = Solve(on, off & circle);
                 KeepBetter(best, Join(Letter(v), '*', inner));
@@ -563,19 +564,33 @@ class Solver {
     }
 
   private:
-    DiagramSize size_;
+    int circles_;
     std::map<std::pair<ZoneSet, ZoneSet>, Candidate> memo_;
     Factoring factoring_;  // the sums of the covers of all the parts, which share many terms
 };
 
 }  // namespace
 
+namespace {
+
+// The best text that holds every zone of `on` and none of `off` over `circles` circles.
+std::string BestText(int circles, ZoneSet on, ZoneSet off) {
+    if (on == 0) return {};
+    if (circles <= 3) return EnumerationFor(circles).Match(on, off).text;
+    return Solver(circles).Split(on, off).text;
+}
+
+}  // namespace
+
 std::string ExpressionFor(DiagramSize size, ZoneSet wanted) {
     const ZoneSet drawn = DrawnZones(size);
     const ZoneSet on = wanted & drawn;
-    if (on == 0) return {};
-    if (size == DiagramSize::kThree) return EnumerationFor(size).Match(on, drawn & ~on).text;
-    return Solver(size).Split(on, drawn & ~on).text;
+    return BestText(CircleCount(size), on, drawn & ~on);
+}
+
+std::string ExpressionForZones(int circles, ZoneSet zones) {
+    const ZoneSet all = AllZones(circles);
+    return BestText(circles, zones & all, all & ~zones);
 }
 
 }  // namespace rivo::diagram

@@ -16,4 +16,9 @@ namespace rivo::diagram {
 // The empty set (on the drawn zones) is the empty text.
 std::string ExpressionFor(DiagramSize size, ZoneSet wanted);
 
+// An expression over `circles` circles (2 to 5) whose truth set is exactly `zones`: no zone is
+// free, drawn or not. The same order of shortness; two and three circles: the shortest of all
+// expressions; four and five: the same search as ExpressionFor with every zone fixed.
+std::string ExpressionForZones(int circles, ZoneSet zones);
+
 }  // namespace rivo::diagram

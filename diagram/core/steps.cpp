@@ -8,13 +8,14 @@
 #include <utility>
 
 #include "diagram/core/evaluator.h"
+#include "diagram/core/zone_list.h"
 #include "expr/infix.h"
 #include "expr/m_tree.h"
 
 namespace rivo::diagram {
 
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
-                                        const std::vector<std::string>& listing, DiagramSize size,
+                                        const std::vector<std::string>& listing, int circles,
                                         expr::ScopedCharge& held, ReadingReport* report) {
     expr::RunBudget& budget = tree.Budget();
     // The node list, the evaluator's stack and its steps, given back at the end.
@@ -23,7 +24,7 @@ std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
     std::vector<EvaluationStep> steps;
     // Reserved whole, so that the evaluator's appends never grow it past its charge.
     steps.reserve(listing.size());
-    EvaluateZones(listing, size, &steps, report);
+    EvaluateZones(listing, circles, &steps, report);
     held.Add(steps.size() * sizeof(TreeStep));
     std::vector<TreeStep> result;
     result.reserve(steps.size());
@@ -64,8 +65,8 @@ void PutInReadingOrder(expr::TreeContainer& tree, std::vector<TreeStep>& steps,
 }
 
 std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,
-                                  DiagramSize size, std::size_t maxTextBytes,
-                                  expr::ScopedCharge& held) {
+                                  int circles, std::size_t maxTextBytes, expr::ScopedCharge& held) {
+    const std::optional<DiagramSize> size = DiagramSizeOf(circles);
     static constexpr std::string_view kEllipsis = "\u2026";
     // The continuation bytes of a UTF-8 character.
     static constexpr std::size_t kMaxCharacterTail = 3;
@@ -111,7 +112,7 @@ std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const Tre
             }
             text += kEllipsis;
         }
-        std::string regions = RegionsOfZones(size, step.zones);
+        std::string regions = size ? RegionsOfZones(*size, step.zones) : ZoneListText(step.zones);
         held.Add(expr::StringHeapBytes(regions.size()));
         written.emplace(step.node, texts.size());
         texts.push_back({std::move(text), std::move(regions)});

@@ -27,8 +27,15 @@ struct TreeStep {
 // budget while it runs; the result is charged to `held`, which the caller keeps while it keeps
 // the result. With `report`, it also receives what the evaluator skipped or misread.
 std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
-                                        const std::vector<std::string>& listing, DiagramSize size,
+                                        const std::vector<std::string>& listing, int circles,
                                         expr::ScopedCharge& held, ReadingReport* report = nullptr);
+
+inline std::vector<TreeStep> EvaluationStepsOf(expr::TreeContainer& tree,
+                                               const std::vector<std::string>& listing,
+                                               DiagramSize size, expr::ScopedCharge& held,
+                                               ReadingReport* report = nullptr) {
+    return EvaluationStepsOf(tree, listing, CircleCount(size), held, report);
+}
 
 // The steps as a reader follows the text: left to right, each operator after its operands (for
 // (a+b)*(a+c)-b*c: a+b, a+c, their product, b*c, the difference), where the evaluator, reading
@@ -42,7 +49,8 @@ void PutInReadingOrder(expr::TreeContainer& tree, std::vector<TreeStep>& steps,
 // one, so that a long chain's steps cost what they show, not the square of its length.
 inline constexpr std::size_t kMaxStepTextBytes = 300;
 
-// A step as a reader is shown it: the text of its sub-expression and the region set it computed.
+// A step as a reader is shown it: the text of its sub-expression and the region set it computed;
+// for two circles, which have no region codes, its zones as a list ("A,AB", ZoneListText).
 struct StepText {
     std::string text;
     std::string regions;
@@ -55,7 +63,12 @@ struct StepText {
 // ends as soon as its budget says so: every node written is a work step, and each text is
 // charged before it is kept.
 std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,
-                                  DiagramSize size, std::size_t maxTextBytes,
-                                  expr::ScopedCharge& held);
+                                  int circles, std::size_t maxTextBytes, expr::ScopedCharge& held);
+
+inline std::vector<StepText> StepTextsOf(expr::TreeContainer& tree, std::span<const TreeStep> steps,
+                                         DiagramSize size, std::size_t maxTextBytes,
+                                         expr::ScopedCharge& held) {
+    return StepTextsOf(tree, steps, CircleCount(size), maxTextBytes, held);
+}
 
 }  // namespace rivo::diagram

@@ -62,6 +62,18 @@ VennPoint VennOutlinePoint(const VennShape& shape, double t) {
     return OutlineAt(shape, t).point;
 }
 
+VennPoint VennOutlineTangent(const VennShape& shape, double t) {
+    return OutlineAt(shape, t).tangent;
+}
+
+double VennParameterAt(const VennShape& shape, VennPoint point) {
+    const double dx = point.x - shape.centre.x;
+    const double dy = point.y - shape.centre.y;
+    const double c = std::cos(shape.angle);
+    const double s = std::sin(shape.angle);
+    return std::atan2((dy * c - dx * s) / shape.b, (dx * c + dy * s) / shape.a);
+}
+
 bool VennContains(const VennShape& shape, VennPoint point) {
     const double dx = point.x - shape.centre.x;
     const double dy = point.y - shape.centre.y;

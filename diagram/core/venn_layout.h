@@ -75,6 +75,14 @@ const VennLayout* VennLayoutOf(int sets);
 // The outline point at parameter t (radians; one turn goes round once), in layout units.
 VennPoint VennOutlinePoint(const VennShape& shape, double t);
 
+// The outline's derivative by t at parameter t: its tangent, as long as the outline moves per
+// radian.
+VennPoint VennOutlineTangent(const VennShape& shape, double t);
+
+// The parameter of the outline point on the ray from the centre through `point` (in (-pi, pi]):
+// every ray crosses the outline once, at the parameter of the ray's angle in the shape's frame.
+double VennParameterAt(const VennShape& shape, VennPoint point);
+
 // Whether a point (layout units) lies inside the shape; points on the outline do not.
 bool VennContains(const VennShape& shape, VennPoint point);
 

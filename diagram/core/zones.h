@@ -17,24 +17,38 @@ using Zone = unsigned;
 // A set of zones, bit (zone - 1) each; 31 zones of five circles fit one word.
 using ZoneSet = std::uint32_t;
 
+// Zone-level work (truth sets, zone lists, expressions by zones) takes the circle count, 2 to 5;
+// the overloads for a DiagramSize are the same for its circles.
+constexpr Zone ZoneCount(int circles) {
+    return (Zone{1} << circles) - 1;
+}
+
 constexpr Zone ZoneCount(DiagramSize size) {
-    return (Zone{1} << CircleCount(size)) - 1;
+    return ZoneCount(CircleCount(size));
 }
 
 constexpr ZoneSet ZoneBit(Zone zone) {
     return ZoneSet{1} << (zone - 1);
 }
 
+constexpr ZoneSet AllZones(int circles) {
+    return (ZoneSet{1} << ZoneCount(circles)) - 1;
+}
+
 constexpr ZoneSet AllZones(DiagramSize size) {
-    return (ZoneSet{1} << ZoneCount(size)) - 1;
+    return AllZones(CircleCount(size));
 }
 
 // The zones inside a circle, 0 for A: every zone with the circle's bit. Zone z is bit z - 1, so
 // the pattern is that of the numbers with bit `circle`, shifted down by one.
-constexpr ZoneSet ZonesOfCircle(DiagramSize size, int circle) {
+constexpr ZoneSet ZonesOfCircle(int circles, int circle) {
     constexpr std::array<ZoneSet, 5> kWithBit = {0xAAAAAAAAu, 0xCCCCCCCCu, 0xF0F0F0F0u, 0xFF00FF00u,
                                                  0xFFFF0000u};
-    return (kWithBit[static_cast<std::size_t>(circle)] >> 1) & AllZones(size);
+    return (kWithBit[static_cast<std::size_t>(circle)] >> 1) & AllZones(circles);
+}
+
+constexpr ZoneSet ZonesOfCircle(DiagramSize size, int circle) {
+    return ZonesOfCircle(CircleCount(size), circle);
 }
 
 // The zone of a region: the circles whose variable set holds its code; 0 for a foreign code.

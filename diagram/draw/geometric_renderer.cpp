@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,13 +10,19 @@
 #include <QtMath>
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <numbers>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "diagram/core/diagram_layout.h"
+#include "diagram/core/venn_layout.h"
+#include "diagram/core/zone_places.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/painter.h"
 
@@ -248,6 +255,645 @@ const QPainterPath& LetterPaths(DiagramSize size) {
     return paths[SizeIndex(size)];
 }
 
+// ---- Zones as paths, for the Venn layouts and the outside zone of either layout ----
+
+QPointF ToQt(const VennPoint& point) {
+    return {point.x, point.y};
+}
+
+// The outline from parameter t0 on over `sweep` radians, as cubic Béziers of at most one
+// kVennCubics-th of a turn each (the Hermite cubics of VennBezierPath), after a line to its first
+// point.
+void AppendOutline(QPainterPath& path, const VennShape& shape, double t0, double sweep) {
+    constexpr double kLongest = 2 * std::numbers::pi / kVennCubics;
+    const int pieces = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / kLongest - 1e-9)));
+    const double step = sweep / pieces;
+    VennPoint from = VennOutlinePoint(shape, t0);
+    VennPoint slope = VennOutlineTangent(shape, t0);
+    path.lineTo(ToQt(from));
+    for (int i = 1; i <= pieces; ++i) {
+        const double t = t0 + step * i;
+        const VennPoint to = VennOutlinePoint(shape, t);
+        const VennPoint toSlope = VennOutlineTangent(shape, t);
+        path.cubicTo(QPointF(from.x + slope.x * step / 3, from.y + slope.y * step / 3),
+                     QPointF(to.x - toSlope.x * step / 3, to.y - toSlope.y * step / 3), ToQt(to));
+        from = to;
+        slope = toSlope;
+    }
+}
+
+// The universe frame, in frame units: around the shapes, names and letters of every layout.
+const QRectF kUniverse(4, 4, kFrame - 8, kFrame - 8);
+
+QPainterPath ShapePath(const VennShape& shape, double size) {
+    const VennPath bezier = VennBezierPath(shape, size);
+    QPainterPath path(ToQt(bezier.start));
+    for (const VennCubic& c : bezier.cubics)
+        path.cubicTo(ToQt(c.control1), ToQt(c.control2), ToQt(c.end));
+    path.closeSubpath();
+    return path;
+}
+
+// One stretch of a shape's outline between two crossings with other outlines, and the zone just
+// outside the shape along it (the zone just inside has the shape's bit as well).
+struct Arc {
+    std::size_t shape;
+    double from;   // parameter
+    double sweep;  // radians, > 0
+    Zone outside;
+};
+
+// The arcs of every outline: each cut where another outline crosses it, found by sampling the
+// outline against the other shapes and bisecting between samples of different zones.
+std::vector<Arc> ArcsOf(std::span<const VennShape> shapes) {
+    constexpr int kSamples = 1024;
+    constexpr double kTurn = 2 * std::numbers::pi;
+    std::vector<Arc> arcs;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        const auto zoneAt = [&](double t) {
+            const VennPoint p = VennOutlinePoint(shapes[i], t);
+            Zone zone = 0;
+            for (std::size_t j = 0; j < shapes.size(); ++j) {
+                if (j != i && VennContains(shapes[j], p)) zone |= Zone{1} << j;
+            }
+            return zone;
+        };
+        std::vector<double> cuts;
+        Zone before = zoneAt(0);
+        for (int k = 1; k <= kSamples; ++k) {
+            double low = kTurn * (k - 1) / kSamples;
+            double high = kTurn * k / kSamples;
+            const Zone after = zoneAt(high);
+            if (after == before) continue;
+            for (int step = 0; step < 48; ++step) {
+                const double middle = (low + high) / 2;
+                (zoneAt(middle) == before ? low : high) = middle;
+            }
+            cuts.push_back((low + high) / 2);
+            before = after;
+        }
+        if (cuts.empty()) {
+            arcs.push_back({i, 0, kTurn, zoneAt(0)});
+            continue;
+        }
+        for (std::size_t c = 0; c < cuts.size(); ++c) {
+            const double from = cuts[c];
+            const double to = c + 1 < cuts.size() ? cuts[c + 1] : cuts.front() + kTurn;
+            arcs.push_back({i, from, to - from, zoneAt((from + to) / 2)});
+        }
+    }
+    return arcs;
+}
+
+// A zone as its shapes draw it: the arcs that have the zone inside, run forward, and those that
+// have it outside, run backward (so the zone is on the same side of each), joined end to start
+// into closed loops; every piece is the shape's own curve, so the fill meets the drawn outline
+// and a vector file holds a few curves. The outside zone, zone 0, is `frame` less every shape.
+QPainterPath ZonePath(std::span<const VennShape> shapes, Zone zone, const QRectF& frame) {
+    struct Piece {
+        std::size_t shape;
+        double from;
+        double sweep;
+        VennPoint start;
+        VennPoint end;
+    };
+    std::vector<Piece> pieces;
+    for (const Arc& arc : ArcsOf(shapes)) {
+        const Zone inside = arc.outside | Zone{1} << arc.shape;
+        const VennShape& shape = shapes[arc.shape];
+        if (inside == zone) {
+            pieces.push_back({arc.shape, arc.from, arc.sweep, VennOutlinePoint(shape, arc.from),
+                              VennOutlinePoint(shape, arc.from + arc.sweep)});
+        } else if (arc.outside == zone) {
+            const double end = arc.from + arc.sweep;
+            pieces.push_back({arc.shape, end, -arc.sweep, VennOutlinePoint(shape, end),
+                              VennOutlinePoint(shape, arc.from)});
+        }
+    }
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    if (zone == 0) path.addRect(frame);
+    const auto apart = [](VennPoint a, VennPoint b) { return std::hypot(a.x - b.x, a.y - b.y); };
+    std::vector<bool> used(pieces.size(), false);
+    for (std::size_t first = 0; first < pieces.size(); ++first) {
+        if (used[first]) continue;
+        // One loop: from each piece's end on to the nearest start, until the loop's own start
+        // is the nearest.
+        path.moveTo(ToQt(pieces[first].start));
+        std::size_t at = first;
+        while (true) {
+            used[at] = true;
+            const Piece& piece = pieces[at];
+            AppendOutline(path, shapes[piece.shape], piece.from, piece.sweep);
+            std::size_t next = pieces.size();
+            double nearest = apart(piece.end, pieces[first].start);
+            for (std::size_t k = 0; k < pieces.size(); ++k) {
+                if (!used[k] && apart(piece.end, pieces[k].start) < nearest) {
+                    nearest = apart(piece.end, pieces[k].start);
+                    next = k;
+                }
+            }
+            if (next == pieces.size()) break;
+            at = next;
+        }
+        path.closeSubpath();
+    }
+    return path;
+}
+
+// Paths built once per key: finding the crossings costs more than filling the result.
+class PathCache {
+  public:
+    template <typename Make>
+    const QPainterPath& Get(const std::string& key, Make make) {
+        const std::lock_guard lock(mutex_);
+        auto found = paths_.find(key);
+        if (found == paths_.end()) found = paths_.emplace(key, make()).first;
+        return found->second;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::map<std::string, QPainterPath> paths_;  // nodes stay put: references stay valid
+};
+
+PathCache& Paths() {
+    static PathCache cache;
+    return cache;
+}
+
+// The shapes of a picture in frame units, shrunk by `scale` about the middle.
+std::vector<VennShape> ScaledShapes(DiagramKind kind, double scale) {
+    std::vector<VennShape> shapes(ShapesOf(kind).begin(), ShapesOf(kind).end());
+    for (VennShape& shape : shapes) {
+        shape.centre = {kFrame / 2 + (shape.centre.x - kFrame / 2) * scale,
+                        kFrame / 2 + (shape.centre.y - kFrame / 2) * scale};
+        shape.a *= scale;
+        shape.b *= scale;
+    }
+    return shapes;
+}
+
+std::string KindKey(DiagramKind kind) {
+    return (kind.layout == LayoutKind::kVenn ? "venn" : "euler") + std::to_string(kind.circles);
+}
+
+const QPainterPath& VennZonePath(int circles, Zone zone) {
+    const DiagramKind kind{circles, LayoutKind::kVenn};
+    return Paths().Get(KindKey(kind) + "/" + std::to_string(zone),
+                       [&] { return ZonePath(ShapesOf(kind), zone, kUniverse); });
+}
+
+const QPainterPath& OutsidePath(DiagramKind kind, double scale) {
+    return Paths().Get(KindKey(kind) + "/outside/" + std::to_string(scale),
+                       [&] { return ZonePath(ScaledShapes(kind, scale), 0, kUniverse); });
+}
+
+const QPainterPath& VennShapePath(int circles, std::size_t shape) {
+    return Paths().Get("venn" + std::to_string(circles) + "/shape/" + std::to_string(shape),
+                       [&] { return ShapePath(VennLayoutOf(circles)->shapes[shape], kFrame); });
+}
+
+// The colour of a zone in the convention of the Euler diagrams: silver for up to four circles,
+// for five red for an odd number of circles and green for an even one (the outside zone too).
+std::uint32_t ZoneColour(int circles, Zone zone) {
+    if (circles < 5) return kSilver;
+    return std::popcount(zone) % 2 != 0 ? kRed : kGreen;
+}
+
+// The colour the Euler template draws a circle in, and the Venn outlines alike: grey, with B and
+// C in their accents from four circles on.
+QColor VennOutlineColour(int circles, std::size_t shape) {
+    if (circles >= 4 && shape == 1) return QColor(0, 128, 128);
+    if (circles >= 4 && shape == 2) return QColor(128, 128, 0);
+    return QColor(128, 128, 128);
+}
+
+// ---- Text as glyph outlines: the same in a raster, SVG and PDF ----
+
+QFont NameFont(bool serif) {
+    QFont font(serif ? QStringLiteral("serif") : QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(serif ? QFont::Serif : QFont::SansSerif);
+    font.setBold(serif);
+    font.setPixelSize(64);
+    return font;
+}
+
+// A text's outline at the reference size of 64 units, its baseline at 0.
+QPainterPath TextPath(const QString& text, const QFont& font) {
+    QPainterPath path;
+    path.addText(0, 0, font, text);
+    return path;
+}
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The height of a letter of the diagrams (the templates' letters are 17 pixels high).
+constexpr double kLetterHeight = 17;
+// The names' font size: as large as the places allow, down to the smallest still read easily.
+constexpr double kNameSize = 15;
+constexpr double kSmallestNameSize = 9;
+// The title's font size, and the smallest it shrinks to before it is cut.
+constexpr double kTitleSize = 20;
+constexpr double kSmallestTitleSize = 11;
+
+// A letter's outline scaled to kLetterHeight, its ink box at the origin.
+QPainterPath LetterPath(char letter) {
+    QPainterPath glyph = TextPath(QString(QChar::fromLatin1(letter)), NameFont(true));
+    const QRectF ink = glyph.boundingRect();
+    if (ink.isEmpty()) return {};
+    QTransform fit;
+    fit.scale(kLetterHeight / ink.height(), kLetterHeight / ink.height());
+    fit.translate(-ink.left(), -ink.top());
+    return fit.map(glyph);
+}
+
+// The universe's "U" in the frame's top left corner.
+QPainterPath UniverseLetter() {
+    QPainterPath u = LetterPath('U');
+    u.translate(kUniverse.left() + 6, kUniverse.top() + 5);
+    return u;
+}
+
+// ---- Where the names go ----
+
+struct NameBox {
+    QRectF box;
+    bool clear = false;  // inside the bounds, off the shapes and the other names
+};
+
+// Whether a box (frame units) stays off every shape: points along its edge, which no shape fits
+// inside, lie outside them all, with a margin.
+bool OffShapes(std::span<const VennShape> shapes, const QRectF& box) {
+    constexpr double kMargin = 3;
+    constexpr double kSpacing = 2.5;
+    const QRectF around = box.adjusted(-kMargin, -kMargin, kMargin, kMargin);
+    const int across = static_cast<int>(std::ceil(around.width() / kSpacing));
+    const int down = static_cast<int>(std::ceil(around.height() / kSpacing));
+    const auto outside = [&](double x, double y) {
+        for (const VennShape& shape : shapes) {
+            if (VennContains(shape, {x, y})) return false;
+        }
+        return true;
+    };
+    for (int i = 0; i <= across; ++i) {
+        const double x = around.left() + around.width() * i / across;
+        if (!outside(x, around.top()) || !outside(x, around.bottom())) return false;
+    }
+    for (int i = 1; i < down; ++i) {
+        const double y = around.top() + around.height() * i / down;
+        if (!outside(around.left(), y) || !outside(around.right(), y)) return false;
+    }
+    return true;
+}
+
+// How a name sits beside its shape: where it would like to be, and the way out of the shapes.
+struct NamePlace {
+    QPointF anchor;
+    QPointF outward;
+};
+
+// The box of a name of `size` on the outward side of an anchor, as VennNameCentre puts it.
+QRectF BoxAt(const NamePlace& place, const QSizeF& size) {
+    const QPointF centre(place.anchor.x() + place.outward.x() * size.width() / 2,
+                         place.anchor.y() + place.outward.y() * size.height() / 2);
+    return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(),
+                  size.height());
+}
+
+// The first clear box for a name of `size`: at its preferred place, else at the nearest of the
+// places along its shape's outline; with none clear, the one inside the bounds nearest the
+// preferred place (or the preferred place itself).
+NameBox PlaceName(std::span<const VennShape> shapes, std::size_t index, const NamePlace& preferred,
+                  const QSizeF& size, const QRectF& bounds, std::span<const QRectF> taken) {
+    constexpr int kCandidates = 96;
+    // Next to the outline first; further out, into a corner of the picture, where a long name
+    // finds room, as long as its own shape is the one it faces.
+    constexpr double kGaps[] = {7, 20, 34};
+    constexpr double kFarther = 2;  // cost per unit of gap beyond the first
+    std::vector<std::pair<double, NamePlace>> candidates = {{0.0, preferred}};
+    const VennShape& shape = shapes[index];
+    for (int i = 0; i < kCandidates; ++i) {
+        const double t = 2 * std::numbers::pi * i / kCandidates;
+        const VennPoint p = VennOutlinePoint(shape, t);
+        const VennPoint d = VennOutlineTangent(shape, t);
+        QPointF normal(d.y, -d.x);
+        const double length = std::hypot(normal.x(), normal.y());
+        if (length == 0) continue;
+        normal /= length;
+        if (QPointF::dotProduct(normal, QPointF(p.x - shape.centre.x, p.y - shape.centre.y)) < 0)
+            normal = -normal;
+        for (const double gap : kGaps) {
+            bool faces = true;
+            for (double back = 1; faces && back < gap; back += 1) {
+                const QPointF q = QPointF(p.x, p.y) + normal * back;
+                for (const VennShape& other : shapes)
+                    faces = faces && !VennContains(other, {q.x(), q.y()});
+            }
+            if (!faces) break;
+            const NamePlace place{QPointF(p.x, p.y) + normal * gap, normal};
+            const QPointF away = place.anchor - preferred.anchor;
+            candidates.emplace_back(std::hypot(away.x(), away.y()) + kFarther * (gap - kGaps[0]),
+                                    place);
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::optional<QRectF> inside;
+    for (const auto& [cost, place] : candidates) {
+        const QRectF box = BoxAt(place, size);
+        if (!bounds.contains(box)) continue;
+        if (!inside) inside = box;
+        // Two names side by side must not read as one.
+        constexpr double kApart = 10;
+        const QRectF wide = box.adjusted(-kApart, 0, kApart, 0);
+        const bool free = std::none_of(taken.begin(), taken.end(),
+                                       [&](const QRectF& other) { return other.intersects(wide); });
+        if (free && OffShapes(shapes, box)) return {box, true};
+    }
+    return {inside.value_or(BoxAt(preferred, size)), false};
+}
+
+QTransform Shrunk(double scale) {
+    QTransform shrink;
+    if (scale == 1) return shrink;
+    shrink.translate(kFrame / 2, kFrame / 2);
+    shrink.scale(scale, scale);
+    shrink.translate(-kFrame / 2, -kFrame / 2);
+    return shrink;
+}
+
+// The names of a picture, placed: their outlines in frame units (after a title's shrinking),
+// and how much the Euler circles shrink to make room for them.
+struct NameLayout {
+    double scale = 1;
+    QPainterPath names;
+    std::vector<QRectF> boxes;  // the names' boxes
+};
+
+bool UsesLabels(DiagramKind kind, const RenderOptions& options) {
+    return options.labels.size() == static_cast<std::size_t>(kind.circles);
+}
+
+// Where each name would like to be: a Venn layout's stored places; beside an Euler circle, on the
+// side of its letter in the template.
+std::vector<NamePlace> PreferredPlaces(DiagramKind kind, std::span<const VennShape> shapes,
+                                       double scale) {
+    std::vector<NamePlace> places;
+    if (kind.layout == LayoutKind::kVenn) {
+        const QTransform shrink = Shrunk(scale);
+        for (const VennNamePlace& place : VennLayoutOf(kind.circles)->names)
+            places.push_back({shrink.map(QPointF(place.anchor.x, place.anchor.y)),
+                              QPointF(place.outward.x, place.outward.y)});
+        return places;
+    }
+    const auto letters = LayoutOf(*EulerSizeOf(kind)).letters;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        const PixelBox& b = letters[i].box;
+        QPointF out((b.left + b.right + 1) / 2.0 - shapes[i].centre.x,
+                    (b.top + b.bottom + 1) / 2.0 - shapes[i].centre.y);
+        out /= std::hypot(out.x(), out.y());
+        const double radius = (shapes[i].a + shapes[i].b) / 2;
+        places.push_back(
+            {QPointF(shapes[i].centre.x, shapes[i].centre.y) + out * (radius + 7), out});
+    }
+    return places;
+}
+
+NameLayout LayOutNames(DiagramKind kind, const RenderOptions& options) {
+    const bool labels = UsesLabels(kind, options);
+    // The texts at the reference size, their ink boxes at the origin.
+    std::vector<QPainterPath> texts;
+    for (int i = 0; i < kind.circles; ++i) {
+        QPainterPath text = labels ? TextPath(FromUtf8(options.labels[static_cast<std::size_t>(i)]),
+                                              NameFont(false))
+                                   : LetterPath(static_cast<char>('A' + i));
+        text.translate(-text.boundingRect().topLeft());
+        texts.push_back(text);
+    }
+    const QRectF bounds =
+        options.universe ? kUniverse.adjusted(3, 3, -3, -3) : QRectF(2, 2, kFrame - 4, kFrame - 4);
+    std::vector<QRectF> obstacles;
+    if (options.universe)
+        obstacles.push_back(UniverseLetter().boundingRect().adjusted(-2, -2, 2, 2));
+    // Tries, best first: the names at full size, the shapes shrinking to make room; then the
+    // names shrinking.
+    struct Try {
+        double scale;
+        double size;
+    };
+    std::vector<Try> tries;
+    if (!labels) {
+        tries.push_back({1, kLetterHeight});
+    } else {
+        const std::vector<double> scales = {1, 0.9, 0.8};
+        for (const double scale : scales)
+            tries.push_back({scale, kNameSize});
+        for (double size = kNameSize * 0.9; size >= kSmallestNameSize - 1e-9; size *= 0.9)
+            tries.push_back({scales.back(), std::max(size, kSmallestNameSize)});
+    }
+    for (std::size_t attempt = 0; attempt < tries.size(); ++attempt) {
+        const Try& t = tries[attempt];
+        const std::vector<VennShape> shapes = ScaledShapes(kind, t.scale);
+        const std::vector<NamePlace> preferred = PreferredPlaces(kind, shapes, t.scale);
+        const double factor = labels ? t.size / 64 : 1;
+        std::vector<QRectF> taken = obstacles;
+        NameLayout layout{t.scale, {}, {}};
+        bool clear = true;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            const QRectF ink = texts[i].boundingRect();
+            constexpr double kPad = 1.5;
+            const QSizeF size(ink.width() * factor + 2 * kPad, ink.height() * factor + 2 * kPad);
+            const NameBox placed = PlaceName(shapes, i, preferred[i], size, bounds, taken);
+            clear = clear && placed.clear;
+            taken.push_back(placed.box);
+            QTransform put;
+            put.translate(placed.box.left() + kPad, placed.box.top() + kPad);
+            put.scale(factor, factor);
+            layout.names.addPath(put.map(texts[i]));
+            layout.boxes.push_back(placed.box);
+        }
+        if (clear || attempt + 1 == tries.size()) return layout;
+    }
+    return {};
+}
+
+const NameLayout& CachedNames(DiagramKind kind, const RenderOptions& options) {
+    static std::mutex mutex;
+    static std::map<std::string, NameLayout> layouts;
+    std::string key = KindKey(kind) + (options.universe ? "/u" : "/-");
+    if (UsesLabels(kind, options)) {
+        for (const std::string& label : options.labels)
+            key += "/" + std::to_string(label.size()) + ":" + label;
+    }
+    const std::lock_guard lock(mutex);
+    auto found = layouts.find(key);
+    if (found == layouts.end()) {
+        // A long run of pictures with ever other names keeps the latest only.
+        if (layouts.size() >= 64) layouts.clear();
+        found = layouts.emplace(key, LayOutNames(kind, options)).first;
+    }
+    return found->second;
+}
+
+// The title's outline and the height of its band, in frame units of the whole picture.
+struct Title {
+    QPainterPath text;
+    double band = 0;
+};
+
+Title TitleOf(std::string_view text) {
+    Title title;
+    if (text.empty()) return title;
+    QFont font = NameFont(false);
+    font.setBold(true);
+    const QFontMetricsF metrics(font);
+    constexpr double kMargin = 8;
+    const double room = kFrame - 2 * kMargin;
+    QString shown = FromUtf8(text);
+    double size = kTitleSize;
+    const double width = metrics.horizontalAdvance(shown) * size / 64;
+    if (width > room) size = std::max(kSmallestTitleSize, size * room / width);
+    shown = metrics.elidedText(shown, Qt::ElideRight, room * 64 / size);
+    QPainterPath path = TextPath(shown, font);
+    const double factor = size / 64;
+    title.band = (metrics.ascent() + metrics.descent()) * factor + 2 * 5;
+    QTransform put;
+    put.translate((kFrame - metrics.horizontalAdvance(shown) * factor) / 2,
+                  5 + metrics.ascent() * factor);
+    put.scale(factor, factor);
+    title.text = put.map(path);
+    return title;
+}
+
+// The picture's frame below a title band: the square that takes the diagram's 400 x 400 units.
+QTransform BelowTitle(double band) {
+    QTransform below;
+    if (band <= 0) return below;
+    below.translate(band / 2, band);
+    below.scale((kFrame - band) / kFrame, (kFrame - band) / kFrame);
+    return below;
+}
+
+// Fills or collects for hatching: each shaded zone in its colour, or into its pattern's path.
+class Shader {
+  public:
+    Shader(QPainter& painter, const RenderOptions& options)
+        : painter_(painter), options_(options) {}
+
+    void Shade(const QPainterPath& zone, std::uint32_t colour) {
+        if (options_.hatch) {
+            hatched_[static_cast<std::size_t>(HatchOf(colour))].addPath(zone);
+        } else {
+            painter_.fillPath(zone, options_.fill.value_or(QColor(FromTableColour(colour))));
+        }
+    }
+
+    void DrawPatterns() {
+        for (std::size_t i = 0; i < hatched_.size(); ++i) {
+            if (!hatched_[i].isEmpty()) DrawHatch(painter_, hatched_[i], static_cast<Hatch>(i));
+        }
+    }
+
+  private:
+    QPainter& painter_;
+    const RenderOptions& options_;
+    std::array<QPainterPath, 3> hatched_;
+};
+
+// Everything the renderer draws, for either entry point: the Euler layout shades `regions`, a
+// Venn layout the zones of `zones`; bit 0 of `zones` is the outside zone of either.
+void Render(QPainter& painter, const QRectF& target, DiagramKind kind, std::string_view regions,
+            UniverseSet zones, const RenderOptions& options) {
+    const std::optional<DiagramSize> euler = EulerSizeOf(kind);
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / kFrame, target.height() / kFrame);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(QRectF(0, 0, kFrame, kFrame), Qt::IntersectClip);
+    painter.fillRect(QRectF(0, 0, kFrame, kFrame), Qt::white);
+    const bool fonts = EnsureFontDatabase();
+    if (fonts && !options.title.empty()) {
+        const Title title = TitleOf(options.title);
+        painter.fillPath(title.text, Qt::black);
+        painter.setTransform(BelowTitle(title.band), true);
+    }
+    // Names other than the template's letters come with their places, and may shrink the
+    // Euler circles; the letters of the Euler layout stay where the template has them.
+    const bool placedNames = fonts && (!euler || UsesLabels(kind, options));
+    const NameLayout* names = placedNames ? &CachedNames(kind, options) : nullptr;
+    const double scale = names != nullptr ? names->scale : 1;
+    const QTransform shrink = Shrunk(scale);
+    const auto shrunk = [&](const QPainterPath& path) {
+        return scale == 1 ? path : shrink.map(path);
+    };
+
+    Shader shader(painter, options);
+    if (options.universe && (zones & kOutsideZone) != 0) {
+        shader.Shade(OutsidePath(kind, scale), ZoneColour(kind.circles, 0));
+    }
+    if (euler) {
+        // Each code once, whatever the input repeats.
+        std::array<bool, 256> done{};
+        for (const char code : regions) {
+            const SeedEntry* seed = FindSeed(*euler, code);
+            auto& seen = done[static_cast<unsigned char>(code)];
+            if (seed == nullptr || seen) continue;
+            seen = true;
+            shader.Shade(shrunk(CachedRegionPath(*euler, code)), seed->colour);
+        }
+    } else {
+        for (Zone zone = 1; zone <= ZoneCount(kind.circles); ++zone) {
+            if ((zones >> zone & 1u) != 0) {
+                shader.Shade(shrunk(VennZonePath(kind.circles, zone)),
+                             ZoneColour(kind.circles, zone));
+            }
+        }
+    }
+    shader.DrawPatterns();
+
+    painter.setBrush(Qt::NoBrush);
+    if (euler) {
+        for (const CircleOutline& circle : LayoutOf(*euler).circles) {
+            painter.setPen(QPen(OutlineColour(*euler, circle.box), 1.0));
+            painter.drawEllipse(scale == 1 ? CircleRect(circle.box)
+                                           : shrink.mapRect(CircleRect(circle.box)));
+        }
+    } else {
+        for (std::size_t i = 0; i < static_cast<std::size_t>(kind.circles); ++i) {
+            painter.setPen(QPen(VennOutlineColour(kind.circles, i), 1.0));
+            painter.drawPath(shrunk(VennShapePath(kind.circles, i)));
+        }
+    }
+    // Over a shaded outside zone, the names and letters stand on white, to be read.
+    const bool backed = options.universe && (zones & kOutsideZone) != 0 && fonts;
+    const auto back = [&](const QRectF& box) {
+        if (backed) painter.fillRect(box.adjusted(-2, -2, 2, 2), Qt::white);
+    };
+    if (names != nullptr) {
+        for (const QRectF& box : names->boxes)
+            back(box);
+        painter.fillPath(names->names, Qt::black);
+    } else if (fonts && euler) {
+        for (const LetterPlace& letter : LayoutOf(*euler).letters) {
+            back(QRectF(letter.box.left, letter.box.top, letter.box.right - letter.box.left + 1,
+                        letter.box.bottom - letter.box.top + 1));
+        }
+        painter.fillPath(LetterPaths(*euler), Qt::black);
+    }
+    if (options.universe) {
+        painter.setPen(QPen(Qt::black, 1.25));
+        painter.drawRect(kUniverse);
+        if (fonts) {
+            back(UniverseLetter().boundingRect());
+            painter.fillPath(UniverseLetter(), Qt::black);
+        }
+    }
+    painter.restore();
+}
+
 }  // namespace
 
 bool EnsureFontDatabase() {
@@ -272,41 +918,7 @@ bool EnsureFontDatabase() {
 
 void RenderDiagram(QPainter& painter, const QRectF& target, DiagramSize size,
                    std::string_view regions, const RenderOptions& options) {
-    const DiagramLayout& layout = LayoutOf(size);
-    painter.save();
-    painter.translate(target.topLeft());
-    painter.scale(target.width() / kFrame, target.height() / kFrame);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setClipRect(QRectF(0, 0, kFrame, kFrame), Qt::IntersectClip);
-    painter.fillRect(QRectF(0, 0, kFrame, kFrame), Qt::white);
-
-    // Each code once, whatever the input repeats. Hatched regions of one pattern are hatched
-    // together: one set of lines over all of them.
-    std::array<bool, 256> done{};
-    std::array<QPainterPath, 3> hatched;
-    for (const char code : regions) {
-        const SeedEntry* seed = FindSeed(size, code);
-        auto& seen = done[static_cast<unsigned char>(code)];
-        if (seed == nullptr || seen) continue;
-        seen = true;
-        const QPainterPath& region = CachedRegionPath(size, code);
-        if (options.hatch) {
-            hatched[static_cast<std::size_t>(HatchOf(seed->colour))].addPath(region);
-        } else {
-            painter.fillPath(region, QColor(FromTableColour(seed->colour)));
-        }
-    }
-    for (std::size_t i = 0; i < hatched.size(); ++i) {
-        if (!hatched[i].isEmpty()) DrawHatch(painter, hatched[i], static_cast<Hatch>(i));
-    }
-
-    painter.setBrush(Qt::NoBrush);
-    for (const CircleOutline& circle : layout.circles) {
-        painter.setPen(QPen(OutlineColour(size, circle.box), 1.0));
-        painter.drawEllipse(CircleRect(circle.box));
-    }
-    if (EnsureFontDatabase()) painter.fillPath(LetterPaths(size), Qt::black);
-    painter.restore();
+    Render(painter, target, KindOf(size), regions, 0, options);
 }
 
 QImage RenderDiagramImage(DiagramSize size, std::string_view regions, int side,
@@ -316,6 +928,38 @@ QImage RenderDiagramImage(DiagramSize size, std::string_view regions, int side,
     QPainter painter(&picture);
     RenderDiagram(painter, QRectF(0, 0, side, side), size, regions, options);
     return picture;
+}
+
+void RenderZones(QPainter& painter, const QRectF& target, DiagramKind kind, UniverseSet zones,
+                 const RenderOptions& options) {
+    if (const auto euler = EulerSizeOf(kind)) {
+        Render(painter, target, kind, RegionsOfZones(*euler, ToZoneSet(zones)), zones, options);
+    } else {
+        Render(painter, target, kind, {}, zones, options);
+    }
+}
+
+QImage RenderZonesImage(DiagramKind kind, UniverseSet zones, int side,
+                        const RenderOptions& options) {
+    QImage picture(side, side, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    RenderZones(painter, QRectF(0, 0, side, side), kind, zones, options);
+    return picture;
+}
+
+QTransform LayoutTransform(const QRectF& target, DiagramKind kind, const RenderOptions& options) {
+    QTransform transform;
+    transform.translate(target.left(), target.top());
+    transform.scale(target.width() / kFrame, target.height() / kFrame);
+    const bool fonts = EnsureFontDatabase();
+    if (fonts && !options.title.empty()) {
+        transform = BelowTitle(TitleOf(options.title).band) * transform;
+    }
+    if (fonts && (!EulerSizeOf(kind) || UsesLabels(kind, options))) {
+        transform = Shrunk(CachedNames(kind, options).scale) * transform;
+    }
+    return transform;
 }
 
 }  // namespace rivo::diagram

@@ -1,6 +1,7 @@
 // Which painter makes a picture and at which size: the one rule the window and rivo-cli share.
-// The template painter is the truth at 400 x 400 on a plain screen; any other size, the hatch
-// patterns, a sharper screen and the vector formats come from the geometric renderer.
+// The template painter is the truth for the Euler layout at 400 x 400 on a plain screen; any
+// other size, the hatch patterns and every other option of the renderer, a Venn layout, a
+// sharper screen and the vector formats come from the geometric renderer.
 #pragma once
 
 #include <QImage>
@@ -9,21 +10,26 @@
 #include <string>
 
 #include "diagram/core/diagram_size.h"
+#include "diagram/core/set_notation.h"
+#include "diagram/draw/geometric_renderer.h"
 #include "diagram/draw/picture_writer.h"
 
 namespace rivo::diagram {
 
 // What a picture is asked for.
 struct PictureRequest {
-    explicit PictureRequest(DiagramSize diagramSize) : size(diagramSize) {}
+    explicit PictureRequest(DiagramSize diagramSize) : kind(KindOf(diagramSize)) {}
+    explicit PictureRequest(DiagramKind diagramKind) : kind(diagramKind) {}
 
-    DiagramSize size;
+    // How many circles, in which layout.
+    DiagramKind kind;
     // The format of the file it goes to; nullptr for a picture whose raster is wanted (the
     // screen, the clipboard, or a file whose format is chosen later).
     const PictureFormat* format = nullptr;
     // A side asked for (rivo-cli --size); nothing: the template's.
     std::optional<int> side;
-    bool hatch = false;
+    // How the renderer draws it: the hatch, names, a title, one fill colour, the universe frame.
+    RenderOptions options;
     // Of the screen that shows it: above 1, the raster has that many device pixels per pixel.
     double devicePixelRatio = 1.0;
 };
@@ -50,9 +56,14 @@ struct PicturePlan {
 
 PicturePlan PlanPicture(const PictureRequest& request);
 
-// The picture of the plan: its raster (the template painter paints into `scratch`, which the
-// caller may keep for the next picture) with the screen's device-pixel ratio, and for the
-// vector formats the renderer's drawing of `regions` at the picture's side.
+// The picture of the plan for the region set `regions` of the Euler layout: its raster (the
+// template painter paints into `scratch`, which the caller may keep for the next picture) with the
+// screen's device-pixel ratio, and for the vector formats the renderer's drawing at the picture's
+// side. The request's kind must be an Euler one.
 Picture MakePicture(const PictureRequest& request, std::string regions, QImage& scratch);
+
+// The same for a set of zones, in either layout (RenderZones: bit 0, the outside zone, is shaded
+// within the universe frame).
+Picture MakeZonePicture(const PictureRequest& request, UniverseSet zones, QImage& scratch);
 
 }  // namespace rivo::diagram

@@ -59,14 +59,19 @@ class SheetPainter {
         caption_.setPixelSize(static_cast<int>(Dots(3.6)));
     }
 
-    void Pages(std::span<const SheetDiagram> diagrams, bool answers, bool hatch) {
+    void Pages(std::span<const SheetDiagram> diagrams, bool answers, const RenderOptions& options,
+               const std::string& title) {
         for (std::size_t first = 0; first < diagrams.size(); first += kDiagramsPerPage) {
             if (pagesDone_ > 0) writer_.newPage();
             ++pagesDone_;
-            Heading(answers ? QStringLiteral("Answers") : QStringLiteral("Exercises"));
+            const QString part = answers ? QStringLiteral("Answers") : QStringLiteral("Exercises");
+            Heading(title.empty()
+                        ? part
+                        : QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())) +
+                              QStringLiteral(" \u2013 ") + part);
             const std::size_t last = std::min(diagrams.size(), first + kDiagramsPerPage);
             for (std::size_t i = first; i < last; ++i)
-                Cell(i - first, i + 1, diagrams[i], answers, hatch);
+                Cell(i - first, i + 1, diagrams[i], answers, options);
         }
     }
 
@@ -81,7 +86,7 @@ class SheetPainter {
     }
 
     void Cell(std::size_t slot, std::size_t number, const SheetDiagram& diagram, bool answers,
-              bool hatch) {
+              const RenderOptions& options) {
         const double top = area_.top() + Dots(10.0);
         const double width = area_.width() / kSheetColumns;
         const double height = (area_.bottom() - top) / kSheetRows;
@@ -100,8 +105,12 @@ class SheetPainter {
                                      inner.height() - numberHeight - captionHeight - Dots(2.0));
         const QRectF square(inner.center().x() - side / 2, inner.top() + numberHeight / 2, side,
                             side);
-        RenderDiagram(painter_, square, diagram.size, answers ? diagram.regions : "",
-                      RenderOptions{.hatch = hatch});
+        if (const auto size = EulerSizeOf(diagram.kind)) {
+            RenderDiagram(painter_, square, *size, answers ? diagram.regions : "", options);
+        } else {
+            RenderZones(painter_, square, diagram.kind, answers ? FromZoneSet(diagram.zones) : 0,
+                        options);
+        }
 
         painter_.setFont(caption_);
         // An answer names the zones it holds but cannot show after its expression, which gives
@@ -135,7 +144,7 @@ class SheetPainter {
 
 }  // namespace
 
-QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, bool hatch) {
+QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, const RenderOptions& options) {
     EnsureFontDatabase();
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -146,12 +155,18 @@ QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, bool hatch) {
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
                                          QPageLayout::Millimeter));
-        writer.setTitle(QStringLiteral("Euler-Rivo circles: worksheet"));
+        writer.setTitle(options.title.empty()
+                            ? QStringLiteral("Euler-Rivo circles: worksheet")
+                            : QString::fromUtf8(options.title.data(),
+                                                static_cast<qsizetype>(options.title.size())));
         writer.setCreator(QStringLiteral("rivo-cli"));
         const std::size_t pages = (diagrams.size() + kDiagramsPerPage - 1) / kDiagramsPerPage;
         SheetPainter sheet(writer, 2 * pages);
-        sheet.Pages(diagrams, false, hatch);
-        sheet.Pages(diagrams, true, hatch);
+        // The title heads the pages, not every diagram.
+        RenderOptions drawn = options;
+        drawn.title.clear();
+        sheet.Pages(diagrams, false, drawn, options.title);
+        sheet.Pages(diagrams, true, drawn, options.title);
     }
     return bytes;
 }

@@ -9,13 +9,16 @@
 #include <string_view>
 
 #include "diagram/core/diagram_size.h"
+#include "diagram/core/zones.h"
+#include "diagram/draw/geometric_renderer.h"
 
 namespace rivo::diagram {
 
 // What a sheet keeps of one diagram until its answer page: a few bytes whatever the expression.
 struct SheetDiagram {
-    DiagramSize size = DiagramSize::kThree;
-    std::string regions;
+    DiagramKind kind;
+    std::string regions;  // the Euler layout's region set
+    ZoneSet zones = 0;    // a Venn layout's zones
     std::string caption;  // SheetCaption of the expression
     // The zones of the set that the diagram cannot show (HiddenZoneList), named on the answer
     // page so that a shading that looks empty or short is not taken for the whole set.
@@ -35,10 +38,12 @@ inline constexpr std::size_t kMaxCaptionBytes = 400;
 // UTF-8 characters and then ending in "…", every control byte (a tab) a blank.
 std::string SheetCaption(std::string_view expression);
 
-// The pages: ceil(n / 6) exercise pages, then as many answer pages, each with a heading, the
-// diagrams in 2 columns of 3, numbered "1.", "2.", ... in the order given, each with its caption
-// under it, elided to the width of its cell; an answer whose set holds zones its diagram cannot
-// show names them beside its number. Needs a QGuiApplication (for the fonts).
-QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, bool hatch);
+// The pages: ceil(n / 6) exercise pages, then as many answer pages, each with a heading (the
+// options' title, if any, before "Exercises" or "Answers"), the diagrams in 2 columns of 3,
+// numbered "1.", "2.", ... in the order given, each with its caption under it, elided to the
+// width of its cell; an answer whose set holds zones its diagram cannot show names them beside
+// its number. The diagrams are drawn with the options (hatch, fill, names: where there is one
+// per circle of the diagram), not the title. Needs a QGuiApplication (for the fonts).
+QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, const RenderOptions& options);
 
 }  // namespace rivo::diagram
