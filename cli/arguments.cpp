@@ -121,7 +121,7 @@ constexpr Option kOptions[] = {
      .argument = "L",
      .commands = "draw steps zones equal express sheet",
      .help = "the language of the expressions: plain (the default) or set, set notation such as "
-             "\"(A ∪ B)′ \\ C\" read strictly, over every zone and the outside one, \"none\" "
+             "\"(A ∪ B)′\" read strictly, over every zone and the outside one, \"none\" "
              "(in --zones too); its pictures are drawn in the universe frame",
      .value = &Arguments::notation,
      .choices = "plain set"},
