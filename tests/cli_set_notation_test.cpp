@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <filesystem>
 #include <random>
 #include <sstream>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "tests/cli_fixture.h"
 #include "tests/run_process.h"
+#include "tests/temp_directory.h"
 
 namespace {
 
@@ -99,6 +101,14 @@ TEST(CliSetNotation, ErrorsPointAtTheirColumn) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "rivo-cli: line 2: column 4: expected a set after '∪'\nA ∪\n   ^\n");
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "b1.png"));
+    // And in a sheet, which holds the lines that read.
+    const std::string pdf = (dir.path() / "s.pdf").string();
+    const auto sheet =
+        RunProcess(kCli, {"sheet", "3", "--notation", "set", "-", "-o", pdf}, "A′\nA ∪ D\n");
+    EXPECT_EQ(sheet.status, 1);
+    EXPECT_EQ(sheet.err,
+              "rivo-cli: line 2: column 5: the diagram of 3 circles has no set D\nA ∪ D\n    ^\n");
+    EXPECT_TRUE(std::filesystem::exists(pdf));
 }
 
 using CliSetPictures = rivo::testing::CliFileTest;
