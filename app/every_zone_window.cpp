@@ -206,6 +206,7 @@ void ZonePicture::MoveFocus(std::size_t to) {
 }
 
 void ZonePicture::Announce() {
+    // Qt tells a reader of the changed name.
     setAccessibleName(ZoneInWords(circles_, FocusedZone(), Holds(set_, FocusedZone())));
     if (hasFocus()) {
         // The widget stands for the focused zone: a reader speaks the new one as focused.
