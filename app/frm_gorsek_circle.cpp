@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -38,6 +39,7 @@
 #include <utility>
 
 #include "app/error_report.h"
+#include "app/every_zone_window.h"
 #include "app/line_edit.h"
 #include "app/motif_hints.h"
 #include "app/steps_window.h"
@@ -213,6 +215,9 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
         QStringLiteral("QLabel { background: #ffd400; color: black; font-weight: bold;"
                        " border: 1px solid #7a5c00; border-radius: 9px; }"));
     hiddenZonesMarker_->setAccessibleName(QStringLiteral("Hidden zones"));
+    // A click opens the every-zone window, where the zones it warns of are drawn.
+    hiddenZonesMarker_->setCursor(Qt::PointingHandCursor);
+    hiddenZonesMarker_->installEventFilter(this);
     hiddenZonesMarker_->hide();
 
     // The whole text, however long; the pipeline's own limit refuses a text that is too long,
@@ -282,6 +287,10 @@ Tfrm_gorsek::Tfrm_gorsek(QWidget* parent)
     showStepsAction_->setObjectName(QStringLiteral("showStepsAction"));
     showStepsAction_->setEnabled(false);
     connect(showStepsAction_, &QAction::triggered, this, &Tfrm_gorsek::ShowSteps);
+    showEveryZoneAction_ = new QAction(QStringLiteral("Show every &zone…"), this);
+    showEveryZoneAction_->setObjectName(QStringLiteral("showEveryZoneAction"));
+    showEveryZoneAction_->setEnabled(false);
+    connect(showEveryZoneAction_, &QAction::triggered, this, &Tfrm_gorsek::ShowEveryZone);
 
     // The stored position is overridden: the client area starts in the middle of the screen.
     if (const QScreen* screen = this->screen()) {
@@ -346,6 +355,11 @@ void Tfrm_gorsek::DrawDiagram(DiagramSize size) {
         copyPictureAction_->setEnabled(true);
         savePictureAction_->setEnabled(true);
         showStepsAction_->setEnabled(true);
+        showEveryZoneAction_->setEnabled(true);
+        if (everyZoneWindow_) {
+            everyZoneWindow_->ShowDrawnSet(diagram::CircleCount(size), pictureZones_,
+                                           QString::fromStdString(drawnText_));
+        }
     });
 }
 
@@ -385,6 +399,22 @@ void Tfrm_gorsek::ShowSteps() {
     stepsWindow_->activateWindow();
 }
 
+EveryZoneWindow* Tfrm_gorsek::EveryZoneWindowShown() const {
+    return everyZoneWindow_;
+}
+
+void Tfrm_gorsek::ShowEveryZone() {
+    if (!pictureSize_) return;
+    if (!everyZoneWindow_) {
+        everyZoneWindow_ = new EveryZoneWindow(this);
+        everyZoneWindow_->ShowDrawnSet(diagram::CircleCount(*pictureSize_), pictureZones_,
+                                       QString::fromStdString(drawnText_));
+    }
+    everyZoneWindow_->show();
+    everyZoneWindow_->raise();
+    everyZoneWindow_->activateWindow();
+}
+
 std::unique_ptr<QMenu> Tfrm_gorsek::BuildPictureMenu() {
     if (picture_.isNull()) return nullptr;
     // No Qt parent: the returned pointer is the menu's one owner. The actions stay the window's.
@@ -393,6 +423,7 @@ std::unique_ptr<QMenu> Tfrm_gorsek::BuildPictureMenu() {
     menu->addAction(savePictureAction_);
     menu->addSeparator();
     menu->addAction(showStepsAction_);
+    menu->addAction(showEveryZoneAction_);
     return menu;
 }
 
@@ -479,11 +510,10 @@ QString Tfrm_gorsek::PictureToolTip(const QPoint& at) const {
     const char code = diagram::RegionAt(*pictureSize_, at.x(), at.y());
     if (code == diagram::kOutsideEveryCircle) return QStringLiteral("Outside every circle");
     if (code == 0) return {};
-    const bool in =
-        (pictureZones_ & diagram::ZoneBit(diagram::ZoneOfRegion(*pictureSize_, code))) != 0;
-    return QStringLiteral("Region %1: in %2 \u2014 %3")
-        .arg(QString(QLatin1Char(code)), CirclesInWords(*pictureSize_, code),
-             in ? QStringLiteral("in the set") : QStringLiteral("not in the set"));
+    const diagram::Zone zone = diagram::ZoneOfRegion(*pictureSize_, code);
+    const bool in = (pictureZones_ & diagram::ZoneBit(zone)) != 0;
+    return ZoneInWords(diagram::CircleCount(*pictureSize_), zone, in) +
+           QStringLiteral(" (region %1)").arg(QLatin1Char(code));
 }
 
 bool Tfrm_gorsek::eventFilter(QObject* watched, QEvent* event) {
@@ -495,6 +525,11 @@ bool Tfrm_gorsek::eventFilter(QObject* watched, QEvent* event) {
         } else {
             QToolTip::showText(help->globalPos(), text, IM);
         }
+        return true;
+    }
+    if (watched == hiddenZonesMarker_ && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        ShowEveryZone();
         return true;
     }
     return QWidget::eventFilter(watched, event);

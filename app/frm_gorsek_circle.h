@@ -37,6 +37,7 @@ class QShowEvent;
 
 namespace rivo::app {
 
+class EveryZoneWindow;
 class LineEdit;
 class StepsWindow;
 
@@ -76,9 +77,9 @@ class Tfrm_gorsek : public QWidget {
     // The picture IM shows; a null image before the first completed request.
     const QImage& Picture() const { return picture_; }
 
-    // The tooltip of IM at a point of it: the region there, the circles it lies in and whether
-    // the set of the last draw holds it; "Outside every circle" around the circles; empty on an
-    // outline and before the first draw.
+    // The tooltip of IM at a point of it: the circles the region there lies in, whether the set
+    // of the last draw holds it, and its code ("In A and B only — in the set (region 2)");
+    // "Outside every circle" around the circles; empty on an outline and before the first draw.
     QString PictureToolTip(const QPoint& at) const;
 
     // The context menu of IM, which a right click on the picture opens, and the Menu key or
@@ -92,6 +93,11 @@ class Tfrm_gorsek : public QWidget {
     void ShowSteps();
     // The steps window while it is open, else null.
     StepsWindow* StepsWindowShown() const;
+    // The menu's "Show every zone…" ("showEveryZoneAction"), also a click on the marker over the
+    // picture: opens the every-zone window on the last draw's set, or raises the one open.
+    void ShowEveryZone();
+    // The every-zone window while it is open, else null.
+    EveryZoneWindow* EveryZoneWindowShown() const;
     // Puts the picture on the clipboard as an image and as SVG (image/svg+xml).
     void CopyPicture();
     // Asks ChooseSaveFile for a file, proposing "diagram-N.png" (N circles) in the folder of the
@@ -138,11 +144,13 @@ class Tfrm_gorsek : public QWidget {
     QAction* copyPictureAction_;
     QAction* savePictureAction_;
     QAction* showStepsAction_;
+    QAction* showEveryZoneAction_;
     // The text of the last completed draw, and whether defTV still holds its tree: a draw that
     // fails may leave another tree there, which ShowSteps then builds again from the text.
     std::string drawnText_;
     bool treeIsDrawn_ = false;
     QPointer<StepsWindow> stepsWindow_;
+    QPointer<EveryZoneWindow> everyZoneWindow_;
     // Where the next save dialog opens; empty until the first save of the run.
     QString saveFolder_;
 };

@@ -143,11 +143,11 @@ TEST_F(PictureMenu, RightClickOnThePictureOpensTheMenu) {
     PopupMenuWatcher popups;
     RightClick(w, QPoint(150, 120));
     ASSERT_TRUE(QTest::qWaitFor([&] { return popups.Seen().has_value(); }, 5000));
-    EXPECT_EQ(popups.Seen()->texts,
-              QStringList({"&Copy picture", "&Save picture as…", "", "Show s&teps…"}));
-    EXPECT_EQ(popups.Seen()->names,
-              QStringList({"copyPictureAction", "savePictureAction", "", "showStepsAction"}));
-    EXPECT_EQ(popups.Seen()->shortcuts, QStringList({"Ctrl+C", "Ctrl+S", "", ""}));
+    EXPECT_EQ(popups.Seen()->texts, QStringList({"&Copy picture", "&Save picture as…", "",
+                                                 "Show s&teps…", "Show every &zone…"}));
+    EXPECT_EQ(popups.Seen()->names, QStringList({"copyPictureAction", "savePictureAction", "",
+                                                 "showStepsAction", "showEveryZoneAction"}));
+    EXPECT_EQ(popups.Seen()->shortcuts, QStringList({"Ctrl+C", "Ctrl+S", "", "", ""}));
     EXPECT_EQ(popups.Seen()->position, w.IM->mapToGlobal(QPoint(150, 120)));
     // Opening and closing the menu changed nothing.
     EXPECT_EQ(ShownPicture(w), PaintDiagram(DiagramSize::kThree, "246"));
@@ -365,9 +365,9 @@ TEST_F(PictureMenu, KeyboardOpensTheMenu) {
             }
             ASSERT_TRUE(QTest::qWaitFor([&] { return popups.Seen().has_value(); }, 5000));
             if (row.onButton) {
-                EXPECT_EQ(
-                    popups.Seen()->names,
-                    QStringList({"copyPictureAction", "savePictureAction", "", "showStepsAction"}));
+                EXPECT_EQ(popups.Seen()->names,
+                          QStringList({"copyPictureAction", "savePictureAction", "",
+                                       "showStepsAction", "showEveryZoneAction"}));
                 EXPECT_EQ(popups.Seen()->position, w.IM->mapToGlobal(w.IM->rect().center()));
             } else {
                 EXPECT_EQ(popups.Seen()->menuName, "qt_edit_menu");

@@ -90,10 +90,11 @@ TEST(PictureToolTip, NamesTheRegionUnderThePointer) {
         QPoint at;
         QString text;
     } rows[] = {
-        {regionFive, QStringLiteral("Region 5: in A, B and C \u2014 in the set")},
+        {regionFive, QStringLiteral("In A, B and C \u2014 in the set (region 5)")},
         {SeedOf(DiagramSize::kThree, '2'),
-         QStringLiteral("Region 2: in A and B \u2014 in the set")},
-        {SeedOf(DiagramSize::kThree, '1'), QStringLiteral("Region 1: in A \u2014 not in the set")},
+         QStringLiteral("In A and B only \u2014 in the set (region 2)")},
+        {SeedOf(DiagramSize::kThree, '1'),
+         QStringLiteral("In A only \u2014 not in the set (region 1)")},
         {{2, 2}, QStringLiteral("Outside every circle")},
         {OutlineRightOf(DiagramSize::kThree, SeedOf(DiagramSize::kThree, '1')), QString()},
     };
@@ -112,7 +113,7 @@ TEST(PictureToolTip, NamesTheRegionUnderThePointer) {
     // Four circles: region F lies in all of them.
     QTest::mouseClick(w.Button2, Qt::LeftButton);
     EXPECT_EQ(w.PictureToolTip(SeedOf(DiagramSize::kFour, 'F')),
-              QStringLiteral("Region F: in A, B, C and D \u2014 in the set"));
+              QStringLiteral("In A, B, C and D \u2014 in the set (region F)"));
 }
 
 TEST(HiddenZonesMarker, ShowsWhileTheLastDrawnSetHoldsZonesTheDiagramCannotShow) {

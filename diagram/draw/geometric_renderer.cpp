@@ -962,4 +962,11 @@ QTransform LayoutTransform(const QRectF& target, DiagramKind kind, const RenderO
     return transform;
 }
 
+QPainterPath VennZoneArea(int circles, Zone zone) {
+    if (!IsCircleCount(circles) || zone > ZoneCount(circles)) return {};
+    // Letters alone never shrink a Venn layout, so its frame units are the layout's.
+    if (zone == 0) return OutsidePath({circles, LayoutKind::kVenn}, 1);
+    return VennZonePath(circles, zone);
+}
+
 }  // namespace rivo::diagram

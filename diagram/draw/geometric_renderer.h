@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
 #include <optional>
@@ -16,6 +17,7 @@
 
 #include "diagram/core/diagram_size.h"
 #include "diagram/core/set_notation.h"
+#include "diagram/core/zones.h"
 
 class QPainter;
 
@@ -85,5 +87,11 @@ QImage RenderZonesImage(DiagramKind kind, UniverseSet zones, int side,
 // down and shrinks it, and long names may shrink the shapes to make room. For a window
 // that maps the pointer to a zone, or draws a focus mark on one.
 QTransform LayoutTransform(const QRectF& target, DiagramKind kind, const RenderOptions& options);
+
+// The area of one zone of the Venn layout of `circles` sets, in layout units, as the renderer
+// fills it; zone 0 is the part of the universe frame outside every shape. For a window that
+// finds the zone under the pointer or draws a focus mark around one. Empty for a zone the count
+// does not have.
+QPainterPath VennZoneArea(int circles, Zone zone);
 
 }  // namespace rivo::diagram
