@@ -31,11 +31,12 @@ struct Arguments {
     bool key = false;
     bool batch = false;  // draw: one picture per line of standard input
     bool help = false;
-    std::optional<std::string> layout;  // --layout euler|venn
-    std::optional<std::string> zones;   // --zones LIST: zone names instead of REGIONS
-    std::optional<std::string> labels;  // --labels NAMES, checked; Labels reads it
-    std::optional<std::string> title;   // --title TEXT, checked
-    std::optional<std::string> fill;    // --fill #rrggbb, checked; FillColour reads it
+    std::optional<std::string> layout;    // --layout euler|venn
+    std::optional<std::string> zones;     // --zones LIST: zone names instead of REGIONS
+    std::optional<std::string> labels;    // --labels NAMES, checked; Labels reads it
+    std::optional<std::string> title;     // --title TEXT, checked
+    std::optional<std::string> fill;      // --fill #rrggbb, checked; FillColour reads it
+    std::optional<std::string> notation;  // --notation plain|set: the language of the texts
 };
 
 // One option of rivo-cli. A flag names the member it sets in `flag`, an option with a value the

@@ -14,6 +14,7 @@
 #include "cli/batch_command.h"
 #include "cli/express_command.h"
 #include "cli/picture_output.h"
+#include "cli/set_notation_commands.h"
 #include "cli/sheet_command.h"
 #include "cli/steps_command.h"
 #include "cli/zone_commands.h"
@@ -194,6 +195,7 @@ int RunRegions(const Arguments& args, std::ostream& out) {
 // draw N EXPR -o FILE: the picture the window shows for that text and size, or its Venn layout.
 int RunDraw(const Arguments& args, std::ostream& out) {
     if (args.batch) return RunDrawBatch(args, out);
+    if (InSetNotation(args)) return RunDrawInSetNotation(args, out);
     const int circles = ReadCircles(args.operands[0]);
     const std::string& file = OutputFile(args, "draw");
     RenderOptionsOf(args, circles);

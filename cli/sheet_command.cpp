@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/line_reader.h"
 #include "cli/picture_output.h"
+#include "cli/set_notation_commands.h"
 #include "diagram/core/set_notation.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/picture_writer.h"
@@ -107,6 +108,27 @@ int RunSheet(const Arguments& args, std::ostream&) {
         }
         const int circles = prefix.value_or(defaultCircles);
         const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
+        if (InSetNotation(args)) {
+            const diagram::SetReading reading = diagram::ReadSetNotation(expression, circles);
+            if (reading.error) {
+                if (reading.error->column == 0) {
+                    ReportLine(number, reading.error->message);
+                } else {
+                    std::cerr << diagram::FormatSetNotationError(
+                        "rivo-cli: line " + std::to_string(number) + ": ", expression,
+                        *reading.error);
+                }
+                status = 1;
+                continue;
+            }
+            const auto size = diagram::EulerSizeOf(kind);
+            diagrams.push_back(
+                {kind, std::string(), 0, diagram::SheetCaption(expression),
+                 size ? diagram::HiddenZoneList(*size, diagram::ToZoneSet(reading.set))
+                      : std::string(),
+                 reading.set});
+            continue;
+        }
         const bool spentBefore = budget.WorkDone() > 0;
         const LineDrawing line = DrawLine(circles, expression, number, tree);
         if (line.drawing && !line.drawing->readingNote.empty()) {

@@ -105,7 +105,11 @@ class SheetPainter {
                                      inner.height() - numberHeight - captionHeight - Dots(2.0));
         const QRectF square(inner.center().x() - side / 2, inner.top() + numberHeight / 2, side,
                             side);
-        if (const auto size = EulerSizeOf(diagram.kind)) {
+        if (diagram.set) {
+            RenderOptions framed = options;
+            framed.universe = true;
+            RenderZones(painter_, square, diagram.kind, answers ? *diagram.set : 0, framed);
+        } else if (const auto size = EulerSizeOf(diagram.kind)) {
             RenderDiagram(painter_, square, *size, answers ? diagram.regions : "", options);
         } else {
             RenderZones(painter_, square, diagram.kind, answers ? FromZoneSet(diagram.zones) : 0,

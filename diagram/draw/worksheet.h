@@ -4,11 +4,13 @@
 
 #include <QByteArray>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "diagram/core/diagram_size.h"
+#include "diagram/core/set_notation.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/geometric_renderer.h"
 
@@ -23,6 +25,9 @@ struct SheetDiagram {
     // The zones of the set that the diagram cannot show (HiddenZoneList), named on the answer
     // page so that a shading that looks empty or short is not taken for the whole set.
     std::string hidden;
+    // A set in set notation, the outside zone included: drawn with its zones in the universe
+    // frame instead of `regions` or `zones`.
+    std::optional<UniverseSet> set = std::nullopt;
 };
 
 inline constexpr std::size_t kSheetColumns = 2;
