@@ -206,9 +206,10 @@ std::string ShapePath(const diagram::VennShape& shape) {
     return path + 'Z';
 }
 
-// layout(circles, "venn" | "euler"): {circles, layout, frame, shapes: [path], zones: [{zone,
-// name, path, x, y}]}: every zone the picture draws, the outside zone first (the frame less the
-// shapes, even-odd). Worked out once per layout: finding the crossings is the costly part.
+// layout(circles, "venn" | "euler"): {circles, layout, frame, shapes: [path], names: [{x, y}],
+// zones: [{zone, name, path}]}: every zone the picture draws (a zone the shapes do not form has
+// no outline), the outside zone first (the frame less the shapes, even-odd). Worked out once per
+// layout: finding the crossings is the costly part.
 val Layout(int circles, const std::string& layoutName) {
     static std::map<std::pair<int, bool>, val> cache;
     if (!ValidCircles(circles)) return val::null();
@@ -218,7 +219,6 @@ val Layout(int circles, const std::string& layoutName) {
     if (const auto found = cache.find(key); found != cache.end()) return found->second;
 
     const std::span<const diagram::VennShape> shapes = diagram::ShapesOf(kind);
-    const std::span<const diagram::ZonePlace> places = diagram::ZonePlaces(kind);
     const auto outlines = diagram::ZoneOutlines(shapes);
     val answer = val::object();
     answer.set("circles", circles);
@@ -253,7 +253,7 @@ val Layout(int circles, const std::string& layoutName) {
     answer.set("names", names);
     val zones = val::array();
     for (diagram::Zone zone = 0; zone < outlines.size(); ++zone) {
-        if (zone != 0 && (!places[zone - 1].drawn || outlines[zone].empty())) continue;
+        if (zone != 0 && outlines[zone].empty()) continue;
         val entry = val::object();
         entry.set("zone", zone);
         entry.set("name", zone == 0 ? std::string("none") : diagram::ZoneName(zone, ""));
@@ -263,15 +263,32 @@ val Layout(int circles, const std::string& layoutName) {
         }
         path += LoopsPath(shapes, outlines[zone]);
         entry.set("path", path);
-        const diagram::VennPoint point =
-            zone == 0 ? diagram::VennPoint{16, 384} : places[zone - 1].point;
-        entry.set("x", std::round(point.x * 10) / 10);
-        entry.set("y", std::round(point.y * 10) / 10);
         zones.call<void>("push", entry);
     }
     answer.set("zones", zones);
     cache.emplace(key, answer);
     return answer;
+}
+
+// zonePoints(circles, layout): per zone 1 to 2^circles - 1 the point for its label, {x, y}, or
+// null where the picture has no region for it. The Euler layout's points are worked out on the
+// first request (the largest disc inside each region), so the page asks only when it needs them.
+val ZonePoints(int circles, const std::string& layoutName) {
+    val points = val::array();
+    if (!ValidCircles(circles)) return points;
+    const diagram::DiagramKind kind = diagram::KindOf(
+        circles, layoutName == "euler" ? diagram::LayoutKind::kEuler : diagram::LayoutKind::kVenn);
+    for (const diagram::ZonePlace& place : diagram::ZonePlaces(kind)) {
+        if (!place.drawn) {
+            points.call<void>("push", val::null());
+            continue;
+        }
+        val point = val::object();
+        point.set("x", std::round(place.point.x * 10) / 10);
+        point.set("y", std::round(place.point.y * 10) / 10);
+        points.call<void>("push", point);
+    }
+    return points;
 }
 
 // ---- Steps, identity, the way back ----
@@ -395,6 +412,7 @@ EMSCRIPTEN_BINDINGS(rivo) {
     em::function("checkNumbers", &CheckNumbers);
     em::function("evaluate", &Evaluate);
     em::function("layout", &Layout);
+    em::function("zonePoints", &ZonePoints);
     em::function("steps", &Steps);
     em::function("identity", &Identity);
     em::function("express", &Express);

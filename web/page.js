@@ -96,6 +96,8 @@
     el.notation.value = state.notation;
     el.expression.value = state.e;
     el.symbols.hidden = state.notation !== 'set';
+    // Two circles have one layout.
+    el.layout.disabled = state.n === 2;
   }
 
   // ---- The picture ----
@@ -133,6 +135,14 @@
       make('text', { x: at.x, y: at.y }, texts).textContent = 'ABCDE'[i];
     });
     if (state.notation === 'set') make('text', { x: 16, y: 20 }, texts).textContent = 'U';
+    var labels = make('g', { 'class': 'zone-names', 'font-family': 'sans-serif', 'font-size': '11',
+      'text-anchor': 'middle', 'dominant-baseline': 'central', fill: '#333333', 'pointer-events': 'none',
+      'aria-hidden': 'true' }, svg);
+    if (el.showNames.checked) {
+      rivo.zonePoints(state.n, state.layout).forEach(function (point, i) {
+        if (point) make('text', { x: point.x, y: point.y }, labels).textContent = zoneName(i + 1);
+      });
+    }
     make('path', { id: 'focus-ring', d: '', fill: 'none', stroke: '#d35400', 'stroke-width': '3',
       'stroke-dasharray': '6 3', 'pointer-events': 'none', 'aria-hidden': 'true' }, svg);
     picture = { layout: layout, zones: zones, mask: mask >>> 0 };
@@ -173,6 +183,8 @@
     writeFragment();
     var answer = rivo.evaluate(state.e, state.notation, state.n);
     el.error.textContent = errorText(answer);
+    // What the plain language's lenient reading did not read as written.
+    el.note.textContent = answer.note ? 'Note: ' + answer.note : '';
     el.expression.setAttribute('aria-invalid', answer.error ? 'true' : 'false');
     if (!answer.error) {
       current = { set: answer.set >>> 0 };
@@ -183,11 +195,14 @@
     if (!document.body.dataset.firstDrawn) document.body.dataset.firstDrawn = String(performance.now());
   }
 
+  // The plain language writes the empty set as the empty text.
+  function shortestText(text) { return text || '(the empty text: no zone)'; }
+
   // The shortest expression costs more than a keystroke may: worked out once typing pauses.
   function scheduleShortest() {
     clearTimeout(shortestTimer);
     shortestTimer = setTimeout(function () {
-      if (current) el.shortest.textContent = rivo.express(current.set, state.notation, state.n) || '∅';
+      if (current) el.shortest.textContent = shortestText(rivo.express(current.set, state.notation, state.n));
     }, 150);
   }
 
@@ -211,7 +226,7 @@
     var set = (current.set ^ (1 << zone)) >>> 0;
     var text = rivo.express(set, state.notation, state.n);
     el.expression.value = text;
-    el.shortest.textContent = text || '∅';
+    el.shortest.textContent = shortestText(text);
     update();
   }
 
@@ -493,6 +508,10 @@
     el.diagram.addEventListener('focusout', function () {
       el.diagram.querySelector('#focus-ring').setAttribute('d', '');
     });
+    el.showNames.addEventListener('change', function () {
+      buildPicture();
+      paint();
+    });
     el.stepsPanel.addEventListener('toggle', function () { if (el.stepsPanel.open) showSteps(); });
     el.identityCheck.addEventListener('click', checkIdentity);
     [el.identityFirst, el.identitySecond].forEach(function (input) {
@@ -511,7 +530,7 @@
   }
 
   window.addEventListener('DOMContentLoaded', function () {
-    ['expression', 'error', 'notation', 'circles', 'layout', 'symbols', 'diagram', 'zones', 'shortest',
+    ['expression', 'error', 'note', 'show-names', 'notation', 'circles', 'layout', 'symbols', 'diagram', 'zones', 'shortest',
       'steps', 'download-svg', 'download-png', 'steps-panel', 'identity-first', 'identity-second',
       'identity-check', 'identity-result', 'exercise-new', 'exercise-prompt', 'exercise-answer',
       'exercise-answer-row', 'exercise-check', 'exercise-leave', 'exercise-result'].forEach(function (id) {
