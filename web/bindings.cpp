@@ -356,7 +356,10 @@ val Identity(const std::string& first, const std::string& second, const std::str
 // express(set, notation, circles): the shortest expression of the set in that notation (the
 // plain language has no outside zone: it is left out there).
 std::string Express(double setValue, const std::string& notation, int circles) {
-    if (!ValidCircles(circles)) return {};
+    // A number that is no set (negative, fractional, too large) would not convert soundly.
+    if (!ValidCircles(circles) || !(setValue >= 0 && setValue <= 4294967295.0) ||
+        setValue != std::floor(setValue))
+        return {};
     const diagram::UniverseSet set =
         static_cast<diagram::UniverseSet>(setValue) & diagram::UniverseOf(circles);
     if (notation == "set") return diagram::ExpressionInSetNotation(circles, set);
@@ -367,6 +370,8 @@ std::string Express(double setValue, const std::string& notation, int circles) {
 // the shading ones first, then the reverse ones.
 val Exercises(int circles, int count, double seed) {
     val items = val::array();
+    // Seeds are whole numbers below 2^53, as JavaScript's numbers hold them exactly.
+    if (!(seed >= 0 && seed < 9007199254740992.0)) return items;
     for (const diagram::GeneratedExercise& exercise :
          diagram::GenerateExercises(circles, count, static_cast<std::uint64_t>(seed))) {
         val item = val::object();
