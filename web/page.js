@@ -143,6 +143,13 @@
         if (point) make('text', { x: point.x, y: point.y }, labels).textContent = zoneName(i + 1);
       });
     }
+    // Differing zones of a checked exercise are hatched over their shading.
+    var defs = make('defs', {}, svg);
+    var hatch = make('pattern', { id: 'hatch', width: 8, height: 8, patternUnits: 'userSpaceOnUse',
+      patternTransform: 'rotate(45)' }, defs);
+    make('rect', { width: 3, height: 8, fill: '#c00000' }, hatch);
+    make('g', { id: 'differ-marks', 'pointer-events': 'none', 'aria-hidden': 'true', fill: 'url(#hatch)',
+      stroke: '#c00000', 'stroke-width': '2.5', 'fill-rule': 'evenodd' }, svg);
     make('path', { id: 'focus-ring', d: '', fill: 'none', stroke: '#d35400', 'stroke-width': '3',
       'stroke-dasharray': '6 3', 'pointer-events': 'none', 'aria-hidden': 'true' }, svg);
     picture = { layout: layout, zones: zones, mask: mask >>> 0 };
@@ -164,11 +171,15 @@
       element.setAttribute('data-in', inSet ? 'true' : 'false');
       element.setAttribute('aria-pressed', inSet ? 'true' : 'false');
       element.setAttribute('fill', inSet ? SHADE : BLANK);
-      element.classList.toggle('differ', has(differ, zone.zone));
       var words = 'Zone ' + zone.name + ': ' + describeZone(zone.zone, state.n) + '; ' +
           (inSet ? 'in the set' : 'not in the set');
       element.setAttribute('aria-label', words);
       element.firstChild.textContent = words;
+    });
+    var marks = el.diagram.querySelector('#differ-marks');
+    marks.textContent = '';
+    picture.zones.forEach(function (zone) {
+      if (has(differ, zone.zone)) make('path', { d: zone.element.getAttribute('d') }, marks);
     });
     var names = zonesOf(set & universe(), state.n);
     var hidden = zonesOf(set & universe() & ~picture.mask, state.n);
