@@ -113,6 +113,17 @@ describe('the page in use', () => {
       await page.type('#expression', 'B ∩ C');
       assert.deepEqual(await shaded(page), ['BC', 'ABC']);
       assert.match(await page.evaluate(() => location.hash), /e=B%20%E2%88%A9%20C$/);
+      // The steps: one small picture per step, shading that step's zones (the outside zone of A′
+      // is the frame's own fill).
+      await page.type('#expression', ' ∩ A′');
+      await page.click('#steps-panel summary');
+      await page.waitForSelector('#steps li');
+      const steps = await page.$$eval('#steps li', (items) => items.map((item) => [
+        item.querySelector('.step-text').textContent, item.querySelectorAll('svg use[href^="#mini-zone"]').length]));
+      assert.deepEqual(steps, [['B ∩ C', 2], ['A′', 3], ['B ∩ C ∩ A′', 1]]);
+      await page.focus('#expression');
+      await page.keyboard.press('End');
+      for (let i = 0; i < 5; ++i) await page.keyboard.press('Backspace');
       await page.type('#expression', ' ∪');
       assert.match(await page.$eval('#error', (e) => e.textContent), /^Column 7: .*parentheses/);
       assert.deepEqual(await shaded(page), ['BC', 'ABC']);
@@ -220,6 +231,7 @@ describe('the page in use', () => {
       const page = await openPage(browser, served.url.replace(/\/?$/, '/index.html') + mode);
       try {
         await page.click('#steps-panel summary');
+        await page.waitForSelector('#steps li');
         assert.deepEqual(await axeViolations(page), [], mode);
         if (mode === modes[0]) {
           // The exercise mode, both kinds.
