@@ -400,7 +400,9 @@
       }
       given = answer.set >>> 0;
     }
-    var differ = ((given ^ item.truth) & universe()) >>> 0;
+    // A shading can only hold the zones this picture draws; a written answer is compared on all.
+    var scope = item.reverse ? universe() : universe() & picture.mask;
+    var differ = ((given ^ item.truth) & scope) >>> 0;
     exercise.differ = differ;
     el.exerciseResult.dataset.differ = zonesOf(differ, state.n).join(',');
     el.exerciseResult.textContent = differ === 0
@@ -535,7 +537,9 @@
     el.downloadSvg.addEventListener('click', downloadSvg);
     el.downloadPng.addEventListener('click', downloadPng);
     window.addEventListener('hashchange', function () {
+      var before = state.n + state.notation;
       readFragment();
+      if (state.n + state.notation !== before) leaveExercise();
       rebuild();
     });
   }
