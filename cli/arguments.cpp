@@ -120,9 +120,9 @@ constexpr Option kOptions[] = {
     {.name = "--notation",
      .argument = "L",
      .commands = "draw steps zones equal express sheet",
-     .help = "the language of the expressions: plain (the default) or set, set notation such as "
-             "\"(A ∪ B)′ \\ C\" read strictly, over every zone and the outside one, \"none\" "
-             "(in --zones too); its pictures are drawn in the universe frame",
+     .help = "the language of the expressions: plain (the default) or set, set notation "
+             "read strictly, such as (A ∪ B)′ \\ C, over every zone and the outside one, "
+             "\"none\" (in --zones too); its pictures are drawn in the universe frame",
      .value = &Arguments::notation,
      .choices = "plain set"},
     {.name = "--help", .alias = "-h", .help = "this text", .flag = &Arguments::help},

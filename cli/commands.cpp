@@ -356,6 +356,9 @@ void PrintHelp(std::ostream& out) {
            "regions, draw, zones, equal and steps note on standard error what the diagram\n"
            "did not read as written (a part it skipped, a name read as its first letter),\n"
            "before any hidden-zone note; sheet leaves such a line out.\n"
+           "With --notation set, the sets include the outside zone, \"none\", and a text that\n"
+           "does not read goes to standard error as \"rivo-cli: column K: message\", the text\n"
+           "and a caret under column K, with exit status 1.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
            "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
 }

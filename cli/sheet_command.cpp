@@ -109,6 +109,18 @@ int RunSheet(const Arguments& args, std::ostream&) {
         const int circles = prefix.value_or(defaultCircles);
         const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
         if (InSetNotation(args)) {
+            // The reader is linear in the text: its bytes are the line's work, so that a sheet
+            // of set notation is bounded as one of plain lines is.
+            try {
+                budget.ChargeWork(expression.size() + kLineWork);
+            } catch (const expr::PipelineError&) {
+                std::cerr << "rivo-cli: line " << number
+                          << ": the lines before it spent the work of the whole sheet (as much "
+                             "as one expression may take); this line and the rest of the input "
+                             "are left out\n";
+                status = 1;
+                break;
+            }
             const diagram::SetReading reading = diagram::ReadSetNotation(expression, circles);
             if (reading.error) {
                 if (reading.error->column == 0) {
