@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <stdio.h>  // renameat2, RENAME_EXCHANGE
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,8 +13,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <system_error>
+#include <vector>
 
 namespace rivo::files {
 
@@ -35,17 +38,21 @@ void IgnoreFileSizeSignal() {
 // The signals that end a process by default and that a user or the system sends to stop it.
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The new file of the write under way, for the handler of those signals: a fixed buffer (a
-// handler may not allocate) and a flag, set once the name is whole and the file exists.
-char g_newFile[4096];
-std::atomic<bool> g_newFileExists{false};
+// The new files of the writes under way (a group write has several), for the handler of those
+// signals: fixed buffers (a handler may not allocate) and a flag each, set once the name is
+// whole and the file exists.
+constexpr std::size_t kNewFileSlots = 4;
+char g_newFiles[kNewFileSlots][4096];
+std::atomic<bool> g_newFileExists[kNewFileSlots];
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-// Removes the new file, then ends the process as the signal would have: the handler was set up
+// Removes the new files, then ends the process as the signal would have: the handler was set up
 // to be reset to the default action when it runs, and the signal raised again is delivered with
 // that action once the handler returns. Only async-signal-safe calls.
 extern "C" void RemoveNewFileAndEnd(int signal) {
-    if (g_newFileExists.load()) unlink(g_newFile);
+    for (std::size_t slot = 0; slot < kNewFileSlots; ++slot) {
+        if (g_newFileExists[slot].load()) unlink(g_newFiles[slot]);
+    }
     raise(signal);
 }
 
@@ -148,16 +155,21 @@ class NewFile {
             const int error = errno;
             path_.clear();
             errno = error;
-        } else if (path_.size() < sizeof g_newFile) {
-            std::memcpy(g_newFile, path_.c_str(), path_.size() + 1);
-            g_newFileExists.store(true);
+            return;
+        }
+        for (std::size_t slot = 0; slot < kNewFileSlots; ++slot) {
+            if (g_newFileExists[slot].load() || path_.size() >= sizeof g_newFiles[slot]) continue;
+            std::memcpy(g_newFiles[slot], path_.c_str(), path_.size() + 1);
+            g_newFileExists[slot].store(true);
+            slot_ = slot;
+            break;
         }
     }
     ~NewFile() {
         if (fd_ >= 0) close(fd_);
         const EndingSignalsHeld held;
         if (!path_.empty()) unlink(path_.c_str());
-        g_newFileExists.store(false);
+        Forget();
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
@@ -190,14 +202,39 @@ class NewFile {
         const EndingSignalsHeld held;
         if (rename(path_.c_str(), target.c_str()) != 0) return false;
         path_.clear();
-        g_newFileExists.store(false);
+        Forget();
         return true;
     }
+    // Swaps the new file and `target` in one step: the target holds the new bytes, and this
+    // file (still removed unless kept) its old ones. Swapping again undoes it.
+    bool ExchangeWith(const std::string& target) {
+        return renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0;
+    }
+    const std::string& Path() const { return path_; }
 
   private:
+    void Forget() {
+        if (slot_ < kNewFileSlots) g_newFileExists[slot_].store(false);
+        slot_ = kNewFileSlots;
+    }
+
     int fd_ = -1;
     std::string path_;
+    std::size_t slot_ = kNewFileSlots;
 };
+
+// The new file of `target` written whole and synced, or why not: what a write does before it
+// touches the target.
+WriteFailure Prepare(NewFile& temp, const std::optional<mode_t>& mode, std::string_view bytes,
+                     Sync sync) {
+    if (!temp.IsOpen()) return "cannot create a file in its folder: " + ErrorText(errno);
+    if (mode && fchmod(temp.Descriptor(), *mode) != 0) return ErrorText(errno);
+    if (!temp.WriteAll(bytes) || (sync == Sync::kNow && fsync(temp.Descriptor()) != 0) ||
+        !temp.Close()) {
+        return ErrorText(errno);
+    }
+    return std::nullopt;
+}
 
 // The rename itself is durable only once the folder is synced. The new file is in place by
 // now, so a folder that cannot be synced changes nothing about the outcome.
@@ -216,14 +253,87 @@ WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes
     std::optional<mode_t> mode;
     if (auto refused = FindTarget(file, target, mode)) return refused;
     NewFile temp(target);
-    if (!temp.IsOpen()) return "cannot create a file in its folder: " + ErrorText(errno);
-    if (mode && fchmod(temp.Descriptor(), *mode) != 0) return ErrorText(errno);
-    if (!temp.WriteAll(bytes) || (sync == Sync::kNow && fsync(temp.Descriptor()) != 0) ||
-        !temp.Close()) {
-        return ErrorText(errno);
-    }
+    if (auto failure = Prepare(temp, mode, bytes, sync)) return failure;
     if (!temp.RenameTo(target)) return ErrorText(errno);
     if (sync == Sync::kNow) SyncFolder(target);
+    return std::nullopt;
+}
+
+std::optional<GroupFailure> WriteFilesAtomically(std::span<const FileBytes> files) {
+    IgnoreFileSizeSignal();
+    // How a target was committed, and so how it is undone.
+    enum class Done { kNothing, kSwapped, kLinked, kCreated, kReplaced };
+    struct Entry {
+        std::string target;
+        std::optional<mode_t> mode;
+        std::unique_ptr<NewFile> temp;
+        std::string kept;  // the old file's hard link, for kLinked
+        Done done = Done::kNothing;
+    };
+    std::vector<Entry> entries(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        Entry& entry = entries[i];
+        if (auto refused = FindTarget(files[i].file, entry.target, entry.mode)) {
+            return GroupFailure{i, *refused};
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (entries[j].target == entry.target) {
+                return GroupFailure{i, "it is the same file as " + files[j].file};
+            }
+        }
+        entry.temp = std::make_unique<NewFile>(entry.target);
+        if (auto failure = Prepare(*entry.temp, entry.mode, files[i].bytes, Sync::kNow)) {
+            return GroupFailure{i, *failure};
+        }
+    }
+    const auto undo = [&](std::size_t count, std::string& reason) {
+        for (std::size_t j = count; j-- > 0;) {
+            Entry& entry = entries[j];
+            bool undone = true;
+            if (entry.done == Done::kSwapped) undone = entry.temp->ExchangeWith(entry.target);
+            if (entry.done == Done::kLinked)
+                undone = rename(entry.kept.c_str(), entry.target.c_str()) == 0;
+            if (entry.done == Done::kCreated) undone = unlink(entry.target.c_str()) == 0;
+            if (entry.done == Done::kReplaced || !undone) {
+                reason += "; " + files[j].file + " was replaced already and could not be restored";
+            }
+        }
+    };
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        Entry& entry = entries[i];
+        bool committed = false;
+        if (entry.mode) {
+            committed = entry.temp->ExchangeWith(entry.target);
+            if (committed) {
+                entry.done = Done::kSwapped;
+            } else if (errno != ENOENT) {
+                // A file system that cannot swap: the old file is kept under a second name.
+                entry.kept = entry.temp->Path() + ".old";
+                const bool linked = link(entry.target.c_str(), entry.kept.c_str()) == 0;
+                if (!linked) entry.kept.clear();
+                committed = entry.temp->RenameTo(entry.target);
+                entry.done = linked ? Done::kLinked : Done::kReplaced;
+                if (!committed && linked) {
+                    const int error = errno;
+                    unlink(entry.kept.c_str());
+                    errno = error;
+                }
+            }
+        }
+        if (!committed && entry.done == Done::kNothing) {
+            committed = entry.temp->RenameTo(entry.target);
+            entry.done = Done::kCreated;
+        }
+        if (!committed) {
+            GroupFailure failure{i, ErrorText(errno)};
+            undo(i, failure.reason);
+            return failure;
+        }
+    }
+    for (Entry& entry : entries) {
+        if (entry.done == Done::kLinked) unlink(entry.kept.c_str());
+        SyncFolder(entry.target);
+    }
     return std::nullopt;
 }
 

@@ -1,7 +1,9 @@
 // Replacing a file whole or not at all: what a picture writer needs of the file system.
 #pragma once
 
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,27 @@ using WriteFailure = std::optional<std::string>;
 enum class Sync { kNow, kLater };
 WriteFailure WriteFileAtomically(const std::string& file, std::string_view bytes,
                                  Sync sync = Sync::kNow);
+
+// One file of a group write: its name and its new bytes.
+struct FileBytes {
+    std::string file;
+    std::string_view bytes;
+};
+
+// Why a group write failed: the file it failed on (its index) and why.
+struct GroupFailure {
+    std::size_t index = 0;
+    std::string reason;
+};
+
+// Replaces every file of `files` with its bytes, or leaves every one as it was: each new file is
+// written and synced beside its target first (any refusal or failure then touches no target);
+// then they are renamed over their targets in order. A file that existed is swapped with its new
+// one (renameat2's exchange, or a hard link kept aside where the file system cannot swap), so
+// that when a later rename fails the earlier targets get their old files back and the ones that
+// did not exist are removed again. Only where the file system can neither swap nor link is an
+// earlier replaced file past recovery then; the failure says so.
+std::optional<GroupFailure> WriteFilesAtomically(std::span<const FileBytes> files);
 
 // What a write to `file` would be refused for before a byte is written: the target (a folder,
 // a device, a file the user may not write) or its folder (missing, no folder, not writable), in

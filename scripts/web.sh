@@ -7,7 +7,9 @@
 #                                 Chromium) and the comparison of the page's numbers with the
 #                                 desktop build's (the native half comes from the desktop build
 #                                 named by RIVO_NATIVE_BUILD, as the test command passes it, or
-#                                 else from a core-only tree in build-web/native)
+#                                 else from a core-only tree in build-web/native), and of the
+#                                 page's truth sets with the desktop's rivo-cli (only with
+#                                 RIVO_NATIVE_BUILD)
 #   scripts/web.sh --serve [PORT] build it and serve it on 127.0.0.1 (PORT 8000 unless given)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,6 +47,11 @@ if [ -z "$native" ]; then
 fi
 cmake --build "$native" --parallel "$(nproc)" --target rivo-number-probe
 export RIVO_NUMBER_PROBE="$(realpath "$native")/web/rivo-number-probe"
+# The desktop's rivo-cli, the reference of the page's truth sets; a core-only tree has none.
+if [ -n "${RIVO_NATIVE_BUILD:-}" ]; then
+    cmake --build "$native" --parallel "$(nproc)" --target rivo-cli
+    export RIVO_CLI="$(realpath "$native")/cli/rivo-cli"
+fi
 
 # The test tools, exactly as locked; again only when the lock file changed. No install script
 # runs, and puppeteer-core fetches no browser.

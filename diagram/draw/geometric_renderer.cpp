@@ -22,6 +22,7 @@
 
 #include "diagram/core/diagram_layout.h"
 #include "diagram/core/venn_layout.h"
+#include "diagram/core/zone_outline.h"
 #include "diagram/core/zone_places.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/painter.h"
@@ -261,25 +262,11 @@ QPointF ToQt(const VennPoint& point) {
     return {point.x, point.y};
 }
 
-// The outline from parameter t0 on over `sweep` radians, as cubic Béziers of at most one
-// kVennCubics-th of a turn each (the Hermite cubics of VennBezierPath), after a line to its first
-// point.
+// The outline from parameter t0 on over `sweep` radians, after a line to its first point.
 void AppendOutline(QPainterPath& path, const VennShape& shape, double t0, double sweep) {
-    constexpr double kLongest = 2 * std::numbers::pi / kVennCubics;
-    const int pieces = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / kLongest - 1e-9)));
-    const double step = sweep / pieces;
-    VennPoint from = VennOutlinePoint(shape, t0);
-    VennPoint slope = VennOutlineTangent(shape, t0);
-    path.lineTo(ToQt(from));
-    for (int i = 1; i <= pieces; ++i) {
-        const double t = t0 + step * i;
-        const VennPoint to = VennOutlinePoint(shape, t);
-        const VennPoint toSlope = VennOutlineTangent(shape, t);
-        path.cubicTo(QPointF(from.x + slope.x * step / 3, from.y + slope.y * step / 3),
-                     QPointF(to.x - toSlope.x * step / 3, to.y - toSlope.y * step / 3), ToQt(to));
-        from = to;
-        slope = toSlope;
-    }
+    path.lineTo(ToQt(VennOutlinePoint(shape, t0)));
+    for (const VennCubic& c : PieceCubics(shape, t0, sweep))
+        path.cubicTo(ToQt(c.control1), ToQt(c.control2), ToQt(c.end));
 }
 
 // The universe frame, in frame units: around the shapes, names and letters of every layout.
@@ -294,108 +281,17 @@ QPainterPath ShapePath(const VennShape& shape, double size) {
     return path;
 }
 
-// One stretch of a shape's outline between two crossings with other outlines, and the zone just
-// outside the shape along it (the zone just inside has the shape's bit as well).
-struct Arc {
-    std::size_t shape;
-    double from;   // parameter
-    double sweep;  // radians, > 0
-    Zone outside;
-};
-
-// The arcs of every outline: each cut where another outline crosses it, found by sampling the
-// outline against the other shapes and bisecting between samples of different zones.
-std::vector<Arc> ArcsOf(std::span<const VennShape> shapes) {
-    constexpr int kSamples = 1024;
-    constexpr double kTurn = 2 * std::numbers::pi;
-    std::vector<Arc> arcs;
-    for (std::size_t i = 0; i < shapes.size(); ++i) {
-        const auto zoneAt = [&](double t) {
-            const VennPoint p = VennOutlinePoint(shapes[i], t);
-            Zone zone = 0;
-            for (std::size_t j = 0; j < shapes.size(); ++j) {
-                if (j != i && VennContains(shapes[j], p)) zone |= Zone{1} << j;
-            }
-            return zone;
-        };
-        std::vector<double> cuts;
-        Zone before = zoneAt(0);
-        for (int k = 1; k <= kSamples; ++k) {
-            double low = kTurn * (k - 1) / kSamples;
-            double high = kTurn * k / kSamples;
-            const Zone after = zoneAt(high);
-            if (after == before) continue;
-            for (int step = 0; step < 48; ++step) {
-                const double middle = (low + high) / 2;
-                (zoneAt(middle) == before ? low : high) = middle;
-            }
-            cuts.push_back((low + high) / 2);
-            before = after;
-        }
-        if (cuts.empty()) {
-            arcs.push_back({i, 0, kTurn, zoneAt(0)});
-            continue;
-        }
-        for (std::size_t c = 0; c < cuts.size(); ++c) {
-            const double from = cuts[c];
-            const double to = c + 1 < cuts.size() ? cuts[c + 1] : cuts.front() + kTurn;
-            arcs.push_back({i, from, to - from, zoneAt((from + to) / 2)});
-        }
-    }
-    return arcs;
-}
-
-// A zone as its shapes draw it: the arcs that have the zone inside, run forward, and those that
-// have it outside, run backward (so the zone is on the same side of each), joined end to start
-// into closed loops; every piece is the shape's own curve, so the fill meets the drawn outline
-// and a vector file holds a few curves. The outside zone, zone 0, is `frame` less every shape.
+// A zone as its shapes draw it (ZoneOutline): every piece is the shape's own curve, so the fill
+// meets the drawn outline and a vector file holds a few curves. The outside zone, zone 0, is
+// `frame` less every shape.
 QPainterPath ZonePath(std::span<const VennShape> shapes, Zone zone, const QRectF& frame) {
-    struct Piece {
-        std::size_t shape;
-        double from;
-        double sweep;
-        VennPoint start;
-        VennPoint end;
-    };
-    std::vector<Piece> pieces;
-    for (const Arc& arc : ArcsOf(shapes)) {
-        const Zone inside = arc.outside | Zone{1} << arc.shape;
-        const VennShape& shape = shapes[arc.shape];
-        if (inside == zone) {
-            pieces.push_back({arc.shape, arc.from, arc.sweep, VennOutlinePoint(shape, arc.from),
-                              VennOutlinePoint(shape, arc.from + arc.sweep)});
-        } else if (arc.outside == zone) {
-            const double end = arc.from + arc.sweep;
-            pieces.push_back({arc.shape, end, -arc.sweep, VennOutlinePoint(shape, end),
-                              VennOutlinePoint(shape, arc.from)});
-        }
-    }
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     if (zone == 0) path.addRect(frame);
-    const auto apart = [](VennPoint a, VennPoint b) { return std::hypot(a.x - b.x, a.y - b.y); };
-    std::vector<bool> used(pieces.size(), false);
-    for (std::size_t first = 0; first < pieces.size(); ++first) {
-        if (used[first]) continue;
-        // One loop: from each piece's end on to the nearest start, until the loop's own start
-        // is the nearest.
-        path.moveTo(ToQt(pieces[first].start));
-        std::size_t at = first;
-        while (true) {
-            used[at] = true;
-            const Piece& piece = pieces[at];
+    for (const OutlineLoop& loop : ZoneOutline(shapes, zone)) {
+        path.moveTo(ToQt(loop.front().start));
+        for (const OutlinePiece& piece : loop)
             AppendOutline(path, shapes[piece.shape], piece.from, piece.sweep);
-            std::size_t next = pieces.size();
-            double nearest = apart(piece.end, pieces[first].start);
-            for (std::size_t k = 0; k < pieces.size(); ++k) {
-                if (!used[k] && apart(piece.end, pieces[k].start) < nearest) {
-                    nearest = apart(piece.end, pieces[k].start);
-                    next = k;
-                }
-            }
-            if (next == pieces.size()) break;
-            at = next;
-        }
         path.closeSubpath();
     }
     return path;

@@ -18,6 +18,10 @@ const kSite = path.join(kBuild, 'site');
 const kProbe = process.env.RIVO_NUMBER_PROBE ||
     path.join(kBuild, 'native', 'web', 'rivo-number-probe');
 
+// The desktop's rivo-cli, the reference of the page's truth sets (scripts/web.sh names it when it
+// has a desktop build).
+const kCli = process.env.RIVO_CLI || '';
+
 const kBrowsers = ['/usr/bin/chromium-headless-shell', '/usr/bin/chromium'];
 
 function browserPath() {
@@ -87,4 +91,4 @@ async function openPage(browser, url, {bypassPolicy = false} = {}) {
   return page;
 }
 
-module.exports = {kBuild, kSite, kProbe, launchBrowser, openPage, serve};
+module.exports = {kBuild, kCli, kSite, kProbe, launchBrowser, openPage, serve};
