@@ -89,8 +89,7 @@ class SheetPainter {
             if (pagesDone_ > 0) writer_.newPage();
             ++pagesDone_;
             const QString part = answers ? QStringLiteral("Answers") : QStringLiteral("Exercises");
-            Heading(title_.empty() ? part : FromUtf8(title_) + QStringLiteral(" \u2013 ") + part,
-                    first / kDiagramsPerPage + 1, pageCount);
+            Heading(part, first / kDiagramsPerPage + 1, pageCount);
             const std::size_t last = std::min(diagrams.size(), first + kDiagramsPerPage);
             const auto page = diagrams.subspan(first, last - first);
             double top = area_.top() + Dots(kHeadingMm);
@@ -114,24 +113,34 @@ class SheetPainter {
     }
 
   private:
-    void Heading(const QString& title, std::size_t page, std::size_t pageCount) {
+    // The title, the part ("Exercises", "Answers") and the page's number among the part's.
+    void Heading(const QString& part, std::size_t page, std::size_t pageCount) {
         painter_.setPen(Qt::black);
-        const QRectF line(area_.left(), area_.top(), area_.width(), Dots(8.0));
         const QString number = QStringLiteral("%1 / %2").arg(page).arg(pageCount);
-        // A long title is set smaller, down to two thirds, and cut only beyond that.
+        const QString title = FromUtf8(title_);
+        const QString after = title.isEmpty() ? part : QStringLiteral(" \u2013 ") + part;
+        // A long title is set smaller, down to half, and only the title is cut beyond that:
+        // the part and the number always show.
         const double room =
             area_.width() - QFontMetricsF(heading_).horizontalAdvance(number) - Dots(6.0);
         QFont font = heading_;
-        const double width = QFontMetricsF(font).horizontalAdvance(title);
+        const double width = QFontMetricsF(font).horizontalAdvance(title + after);
         if (width > room) {
             font.setPixelSize(static_cast<int>(
-                std::max(heading_.pixelSize() * 2.0 / 3.0, heading_.pixelSize() * room / width)));
+                std::max(heading_.pixelSize() / 2.0, heading_.pixelSize() * room / width)));
         }
+        // Both on the one baseline, so that the heading reads as one line whatever its sizes.
+        const QFontMetricsF metrics(font);
+        const double baseline = area_.top() + QFontMetricsF(heading_).ascent();
         painter_.setFont(font);
-        painter_.drawText(line, Qt::AlignLeft | Qt::AlignTop,
-                          QFontMetricsF(font).elidedText(title, Qt::ElideRight, room));
+        painter_.drawText(
+            QPointF(area_.left(), baseline),
+            metrics.elidedText(title, Qt::ElideRight, room - metrics.horizontalAdvance(after)) +
+                after);
         painter_.setFont(heading_);
-        painter_.drawText(line, Qt::AlignRight | Qt::AlignTop, number);
+        painter_.drawText(
+            QPointF(area_.right() - QFontMetricsF(heading_).horizontalAdvance(number), baseline),
+            number);
     }
 
     void TextLine(double top, const QFont& font, const QString& text) {
