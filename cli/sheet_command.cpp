@@ -173,8 +173,10 @@ std::vector<diagram::SheetDiagram> GeneratedDiagrams(const Arguments& args, int 
     const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
     const auto size = diagram::EulerSizeOf(kind);
     std::vector<diagram::SheetDiagram> diagrams;
+    // What the picture cannot show cannot make two exercises differ, nor one worth asking.
+    const diagram::ZoneSet shown = size ? diagram::DrawnZones(*size) : diagram::AllZones(circles);
     for (const diagram::GeneratedExercise& exercise :
-         diagram::GenerateExercises(circles, count, seed)) {
+         diagram::GenerateExercises(circles, count, seed, shown)) {
         diagram::Drawing drawing;
         drawing.zones = diagram::ToZoneSet(exercise.truth);
         if (size) drawing.regions = diagram::RegionsOfZones(*size, drawing.zones);
