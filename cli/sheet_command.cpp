@@ -142,6 +142,16 @@ std::vector<diagram::SheetDiagram> DiagramsOfLines(const Arguments& args, int de
             status = 1;
             continue;
         }
+        if (line.drawing && reverse &&
+            (diagram::EulerSizeOf(kind) ? line.drawing->regions.empty()
+                                        : line.drawing->zones == 0)) {
+            ReportLine(number,
+                       "its diagram has nothing shaded (the set is empty, or holds only zones "
+                       "the diagram cannot show), so there is no expression to write; the line "
+                       "is left out of the sheet");
+            status = 1;
+            continue;
+        }
         if (line.drawing) {
             diagrams.push_back(SheetDiagramOf(kind, *line.drawing, expression, reverse));
             continue;

@@ -150,6 +150,7 @@ TEST_F(CliSheet, RefusesWhatMakesNoSheet) {
         {{"sheet", "3", File("missing.txt"), "-o", pdf}, "", 1},
         {{"sheet", "3", "-", "-o", pdf}, "# only\n\n   \n", 1},
         {{"sheet", "3", "-", "-o", pdf}, "1/0\n", 1},
+        {{"sheet", "3", "-", "-o", pdf}, "?\ta-a\n?\t4\ta*c-b-d\n", 1},
         {{"sheet", "3", "--random", "0", "-o", pdf}, "", 2},
         {{"sheet", "3", "--random", "601", "-o", pdf}, "", 2},
         {{"sheet", "3", "--random", "5", "--seed", "-1", "-o", pdf}, "", 2},
