@@ -133,6 +133,14 @@ constexpr Option kOptions[] = {
      .help = "EXPR is -, one picture per line of standard input; a failing line is reported "
              "and skipped",
      .flag = &Arguments::batch},
+    {.name = "--notation",
+     .argument = "L",
+     .commands = "draw steps zones equal express sheet",
+     .help = "the language of the expressions: plain (the default) or set, set notation "
+             "read strictly, such as (A ∪ B)′ \\ C, over every zone and the outside one, "
+             "\"none\" (in --zones too); its pictures are drawn in the universe frame",
+     .value = &Arguments::notation,
+     .choices = "plain set"},
     {.name = "--answers",
      .argument = "WHERE",
      .commands = "sheet",

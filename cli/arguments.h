@@ -33,14 +33,15 @@ struct Arguments {
     bool key = false;
     bool batch = false;  // draw: one picture per line of standard input
     bool help = false;
-    std::optional<std::string> layout;   // --layout euler|venn
-    std::optional<std::string> zones;    // --zones LIST: zone names instead of REGIONS
-    std::optional<std::string> labels;   // --labels NAMES, checked; Labels reads it
-    std::optional<std::string> title;    // --title TEXT, checked
-    std::optional<std::string> fill;     // --fill #rrggbb, checked; FillColour reads it
-    std::optional<std::string> answers;  // sheet: "after" (the default) or "separate"
-    std::optional<std::string> random;   // sheet --random K, checked; RandomCount reads it
-    std::optional<std::string> seed;     // sheet --seed S, checked; Seed reads it
+    std::optional<std::string> layout;    // --layout euler|venn
+    std::optional<std::string> zones;     // --zones LIST: zone names instead of REGIONS
+    std::optional<std::string> labels;    // --labels NAMES, checked; Labels reads it
+    std::optional<std::string> title;     // --title TEXT, checked
+    std::optional<std::string> fill;      // --fill #rrggbb, checked; FillColour reads it
+    std::optional<std::string> notation;  // --notation plain|set: the language of the texts
+    std::optional<std::string> answers;   // sheet: "after" (the default) or "separate"
+    std::optional<std::string> random;    // sheet --random K, checked; RandomCount reads it
+    std::optional<std::string> seed;      // sheet --seed S, checked; Seed reads it
 };
 
 // One option of rivo-cli. A flag names the member it sets in `flag`, an option with a value the

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/line_reader.h"
 #include "cli/picture_output.h"
+#include "cli/set_notation_commands.h"
 #include "cli/zone_commands.h"
 #include "diagram/draw/picture_writer.h"
 #include "expr/error.h"
@@ -105,6 +106,32 @@ class FileSystemSync {
     std::map<dev_t, std::string> pending_;  // a picture written on each file system
 };
 
+// One line of a batch in set notation: its picture in the universe frame, or its error with the
+// line's number. False when the line fails.
+bool DrawSetLine(const Arguments& args, diagram::DiagramKind kind, std::string_view text,
+                 std::size_t number, QImage& picture, const std::string& file,
+                 FileSystemSync& folders) {
+    const std::string prefix = "line " + std::to_string(number) + ": ";
+    const diagram::SetReading reading = diagram::ReadSetNotation(text, kind.circles);
+    if (reading.error) {
+        if (reading.error->column == 0) {
+            ReportLine(number, reading.error->message);
+        } else {
+            std::cerr << diagram::FormatSetNotationError("rivo-cli: " + prefix, text,
+                                                         *reading.error);
+        }
+        return false;
+    }
+    expr::RunBudget pictureBudget;
+    if (WriteUniversePicture(args, kind, reading.set, picture, file, pictureBudget,
+                             files::Sync::kLater, prefix) != 0) {
+        return false;
+    }
+    if (const auto size = diagram::EulerSizeOf(kind))
+        WriteHiddenZoneNote(std::cerr, *size, diagram::ToZoneSet(reading.set), prefix);
+    return folders.Wrote(file);
+}
+
 }  // namespace
 
 int RunDrawBatch(const Arguments& args, std::ostream&) {
@@ -146,6 +173,11 @@ int RunDrawBatch(const Arguments& args, std::ostream&) {
             if (tooLong) {
                 ReportLine(number, expr::kTooLargeMessage);
                 status = 1;
+                continue;
+            }
+            if (InSetNotation(args)) {
+                if (!DrawSetLine(args, kind, text, number, picture, names.For(number), folders))
+                    status = 1;
                 continue;
             }
             const LineDrawing line = DrawLine(circles, text, number, tree);

@@ -14,6 +14,7 @@
 #include "cli/batch_command.h"
 #include "cli/express_command.h"
 #include "cli/picture_output.h"
+#include "cli/set_notation_commands.h"
 #include "cli/sheet_command.h"
 #include "cli/steps_command.h"
 #include "cli/zone_commands.h"
@@ -196,6 +197,7 @@ int RunRegions(const Arguments& args, std::ostream& out) {
 // draw N EXPR -o FILE: the picture the window shows for that text and size, or its Venn layout.
 int RunDraw(const Arguments& args, std::ostream& out) {
     if (args.batch) return RunDrawBatch(args, out);
+    if (InSetNotation(args)) return RunDrawInSetNotation(args, out);
     const int circles = ReadCircles(args.operands[0]);
     const std::string& file = OutputFile(args, "draw");
     RenderOptionsOf(args, circles);
@@ -362,6 +364,9 @@ void PrintHelp(std::ostream& out) {
            "regions, draw, zones, equal and steps note on standard error what the diagram\n"
            "did not read as written (a part it skipped, a name read as its first letter),\n"
            "before any hidden-zone note; sheet leaves such a line out.\n"
+           "With --notation set, the sets include the outside zone, \"none\", and a text that\n"
+           "does not read goes to standard error as \"rivo-cli: column K: message\", the text\n"
+           "and a caret under column K, with exit status 1.\n"
            "Pipeline errors go to standard error with exit status 1; usage errors exit with 2;\n"
            "equal exits with 3 when the sets differ; an internal error exits with 4.\n";
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/set_notation_commands.h"
 #include "diagram/core/express.h"
 #include "diagram/core/zones.h"
 #include "expr/budget.h"
@@ -13,6 +14,7 @@ namespace rivo::cli {
 // whose truth set is exactly LIST), on one line; the empty set is the empty line. Its work is
 // bounded by the circles, not by the operand, which only chooses zones.
 int RunExpress(const Arguments& args, std::ostream& out) {
+    if (InSetNotation(args)) return RunExpressInSetNotation(args, out);
     std::string line;
     if (args.zones) {
         // Every zone fixed: the expression's truth set is exactly the list.

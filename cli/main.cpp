@@ -15,6 +15,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/set_notation_commands.h"
 #include "expr/error.h"
 #include "expr/numbers.h"
 #include "expr/text.h"
@@ -101,6 +102,9 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
         return command->run(args, out);
     } catch (const rivo::cli::UsageError& e) {
         return UsageFailure(e.what());
+    } catch (const rivo::cli::SetNotationFailure& e) {
+        std::cerr << e.what();
+        return 1;
     } catch (const rivo::cli::InputError& e) {
         std::cerr << "rivo-cli: " << e.what() << '\n';
         return 1;

@@ -15,6 +15,7 @@
 #include "cli/commands.h"
 #include "cli/line_reader.h"
 #include "cli/picture_output.h"
+#include "cli/set_notation_commands.h"
 #include "diagram/core/exercise_generator.h"
 #include "diagram/core/express.h"
 #include "diagram/core/set_notation.h"
@@ -81,8 +82,6 @@ diagram::SheetDiagram SheetDiagramOf(diagram::DiagramKind kind, const diagram::D
         drawing.zones,
         diagram::SheetCaption(expression),
         size ? diagram::HiddenZoneList(*size, drawing.zones) : std::string(),
-        false,
-        std::string(),
     };
     if (reverse) {
         sheet.reverse = true;
@@ -91,6 +90,41 @@ diagram::SheetDiagram SheetDiagramOf(diagram::DiagramKind kind, const diagram::D
         sheet.hidden.clear();
     }
     return sheet;
+}
+
+// A set in set notation, drawn in the universe frame: the answer of a reverse exercise is its
+// shortest text in set notation.
+diagram::SheetDiagram SetSheetDiagramOf(diagram::DiagramKind kind, diagram::UniverseSet set,
+                                        std::string_view expression, bool reverse) {
+    const auto size = diagram::EulerSizeOf(kind);
+    diagram::SheetDiagram sheet{
+        kind,
+        std::string(),
+        0,
+        diagram::SheetCaption(expression),
+        size ? diagram::HiddenZoneList(*size, diagram::ToZoneSet(set)) : std::string(),
+        set,
+    };
+    if (reverse) {
+        sheet.reverse = true;
+        sheet.answer = diagram::SheetCaption(diagram::ExpressionInSetNotation(kind.circles, set));
+        sheet.hidden.clear();
+    }
+    return sheet;
+}
+
+// Whether the diagram of `set` shows any of it: a reverse exercise needs a shading to ask about.
+bool ShowsShading(diagram::DiagramKind kind, diagram::UniverseSet set) {
+    const auto size = diagram::EulerSizeOf(kind);
+    const diagram::ZoneSet drawn = size ? diagram::DrawnZones(*size) : ~diagram::ZoneSet{0};
+    return (set & diagram::kOutsideZone) != 0 || (diagram::ToZoneSet(set) & drawn) != 0;
+}
+
+void ReportNothingShaded(std::size_t number) {
+    ReportLine(number,
+               "its diagram has nothing shaded (the set is empty, or holds only zones the "
+               "diagram cannot show), so there is no expression to write; the line is left out "
+               "of the sheet");
 }
 
 // The diagrams of the lines of FILE; `status` becomes 1 when a line is left out.
@@ -129,6 +163,39 @@ std::vector<diagram::SheetDiagram> DiagramsOfLines(const Arguments& args, int de
         }
         const int circles = prefix.value_or(defaultCircles);
         const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
+        if (InSetNotation(args)) {
+            // The reader is linear in the text: its bytes are the line's work, so that a sheet
+            // of set notation is bounded as one of plain lines is.
+            try {
+                budget.ChargeWork(expression.size() + kLineWork);
+            } catch (const expr::PipelineError&) {
+                std::cerr << "rivo-cli: line " << number
+                          << ": the lines before it spent the work of the whole sheet (as much "
+                             "as one expression may take); this line and the rest of the input "
+                             "are left out\n";
+                status = 1;
+                break;
+            }
+            const diagram::SetReading reading = diagram::ReadSetNotation(expression, circles);
+            if (reading.error) {
+                if (reading.error->column == 0) {
+                    ReportLine(number, reading.error->message);
+                } else {
+                    std::cerr << diagram::FormatSetNotationError(
+                        "rivo-cli: line " + std::to_string(number) + ": ", expression,
+                        *reading.error);
+                }
+                status = 1;
+                continue;
+            }
+            if (reverse && !ShowsShading(kind, reading.set)) {
+                ReportNothingShaded(number);
+                status = 1;
+                continue;
+            }
+            diagrams.push_back(SetSheetDiagramOf(kind, reading.set, expression, reverse));
+            continue;
+        }
         const bool spentBefore = budget.WorkDone() > 0;
         const LineDrawing line = DrawLine(circles, expression, number, tree);
         if (line.drawing && !line.drawing->readingNote.empty()) {
@@ -143,12 +210,8 @@ std::vector<diagram::SheetDiagram> DiagramsOfLines(const Arguments& args, int de
             continue;
         }
         if (line.drawing && reverse &&
-            (diagram::EulerSizeOf(kind) ? line.drawing->regions.empty()
-                                        : line.drawing->zones == 0)) {
-            ReportLine(number,
-                       "its diagram has nothing shaded (the set is empty, or holds only zones "
-                       "the diagram cannot show), so there is no expression to write; the line "
-                       "is left out of the sheet");
+            !ShowsShading(kind, diagram::FromZoneSet(line.drawing->zones))) {
+            ReportNothingShaded(number);
             status = 1;
             continue;
         }
@@ -187,6 +250,11 @@ std::vector<diagram::SheetDiagram> GeneratedDiagrams(const Arguments& args, int 
     const diagram::ZoneSet shown = size ? diagram::DrawnZones(*size) : diagram::AllZones(circles);
     for (const diagram::GeneratedExercise& exercise :
          diagram::GenerateExercises(circles, count, seed, shown)) {
+        if (InSetNotation(args)) {
+            diagrams.push_back(
+                SetSheetDiagramOf(kind, exercise.truth, exercise.set, exercise.reverse));
+            continue;
+        }
         diagram::Drawing drawing;
         drawing.zones = diagram::ToZoneSet(exercise.truth);
         if (size) drawing.regions = diagram::RegionsOfZones(*size, drawing.zones);

@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/picture_output.h"
+#include "cli/set_notation_commands.h"
 #include "cli/zone_commands.h"
 #include "diagram/core/reading_note.h"
 #include "diagram/core/steps.h"
@@ -29,6 +30,7 @@ int RunSteps(const Arguments& args, std::ostream& out) {
             throw UsageError{std::string(name) + " with steps needs -o PREFIX"};
     }
     RenderOptionsOf(args, circles);
+    if (InSetNotation(args)) return RunStepsInSetNotation(args, out);
     const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
     expr::RunBudget budget;
     expr::TreeContainer tree(budget);

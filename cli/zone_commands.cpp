@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/set_notation_commands.h"
 #include "diagram/draw/draw.h"
 #include "expr/m_tree.h"
 #include "expr/tree.h"
@@ -21,15 +22,13 @@ diagram::Drawing TruthSet(int circles, const std::string& text, expr::RunBudget&
     return diagram::EvaluateDrawing(circles, text, tree, listing);
 }
 
-// A zone's region code as a column: the code, or "-" where the Euler diagram has none (two
-// circles have no codes at all).
+}  // namespace
+
 std::string RegionColumn(int circles, diagram::Zone zone) {
     const auto size = diagram::DiagramSizeOf(circles);
     const char code = size ? diagram::RegionOfZone(*size, zone) : 0;
     return code == 0 ? std::string("-") : std::string(1, code);
 }
-
-}  // namespace
 
 void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::ZoneSet zones,
                          std::string_view prefix) {
@@ -46,6 +45,7 @@ void WriteReadingNote(std::ostream& err, std::string_view note, std::string_view
 }
 
 int RunZones(const Arguments& args, std::ostream& out) {
+    if (InSetNotation(args)) return RunZonesInSetNotation(args, out);
     const int circles = ReadCircles(args.operands[0]);
     expr::RunBudget budget;
     const diagram::Drawing drawing = TruthSet(circles, ReadExpression(args.operands[1]), budget);
@@ -62,6 +62,7 @@ int RunZones(const Arguments& args, std::ostream& out) {
 }
 
 int RunEqual(const Arguments& args, std::ostream& out) {
+    if (InSetNotation(args)) return RunEqualInSetNotation(args, out);
     const int circles = ReadCircles(args.operands[0]);
     if (args.operands[1] == "-" && args.operands[2] == "-") {
         throw UsageError{"standard input can be read only once: EXPR1 and EXPR2 cannot both be -"};

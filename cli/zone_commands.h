@@ -22,6 +22,10 @@ void WriteHiddenZoneNote(std::ostream& err, diagram::DiagramSize size, diagram::
 // It comes before the hidden-zone note, which is about the set the diagram did read.
 void WriteReadingNote(std::ostream& err, std::string_view note, std::string_view prefix = {});
 
+// A zone's region code as a column: the code, or "-" where the Euler diagram has none (two
+// circles have no codes at all).
+std::string RegionColumn(int circles, diagram::Zone zone);
+
 // zones N EXPR: one line per zone in zone order: its circles, a tab, its region code or "-",
 // a tab, "in" or "out".
 int RunZones(const Arguments& args, std::ostream& out);

@@ -39,7 +39,8 @@ std::string ShownText(const std::string& line) {
         if (i == std::string::npos) return "";
     }
     static const std::map<std::string, std::string> kNamed = {
-        {"aq", "'"}, {"dq", "\""}, {"en", "-"}, {"mu", "x"}};
+        {"aq", "'"}, {"dq", "\""}, {"en", "-"}, {"mu", "x"},
+        {"ca", "∩"}, {"cu", "∪"},  {"es", "∅"}, {"fm", "′"}};
     std::string shown;
     bool quoted = false;
     for (; i < line.size(); ++i) {

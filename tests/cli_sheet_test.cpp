@@ -216,6 +216,13 @@ TEST_F(CliSheet, TitleNameLineAndReverseExercises) {
     EXPECT_EQ(pages[1].find("Name:"), std::string::npos);
     EXPECT_EQ(pages[1].find("or a-b"), std::string::npos);
 
+    // In set notation the answer is the shortest set-notation text.
+    const auto set = RunProcess(kCli, {"sheet", "3", "-", "--notation", "set", "-o", File("n.pdf")},
+                                "?\tB\u2229A\n");
+    ASSERT_EQ(set.status, 0) << set.err;
+    ExpectInOrder(PageTexts(File("n.pdf"))[1],
+                  {"Answers 1 / 1", "1.", "A \u2229 B\nor B\u2229A\n"});
+
     // The exercise page shows the two reverse shadings and not the first one.
     ASSERT_EQ(
         RunProcess(RIVO_PDFTOPPM, {"-r", "72", "-png", "-f", "1", "-l", "1", pdf, File("quiz")})

@@ -18,7 +18,7 @@ using rivo::diagram::GeneratedExercise;
 
 // The generator's sets against the two readers: the plain text through the parser and the
 // evaluator, the set text through the strict set-notation reader.
-TEST(GenerateExercises, EachTextReadsBackAsItsDistinctNonTrivialSet) {
+TEST(ExerciseGenerator, EachTextReadsBackAsItsDistinctNonTrivialSet) {
     using rivo::diagram::DiagramSize;
     struct Case {
         int circles;
@@ -73,7 +73,7 @@ TEST(GenerateExercises, EachTextReadsBackAsItsDistinctNonTrivialSet) {
     }
 }
 
-TEST(GenerateExercises, TheSeedAloneDecides) {
+TEST(ExerciseGenerator, TheSeedAloneDecides) {
     const auto texts = [](std::uint64_t seed) {
         std::vector<std::string> all;
         for (const auto& e : rivo::diagram::GenerateExercises(4, 60, seed))

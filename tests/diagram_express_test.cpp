@@ -13,6 +13,8 @@
 
 #include "diagram/core/evaluator.h"
 #include "diagram/core/express.h"
+#include "diagram/core/set_notation.h"
+#include "diagram/core/set_writer.h"
 #include "diagram/core/zones.h"
 #include "expr/m_tree.h"
 #include "expr/tree.h"
@@ -226,6 +228,36 @@ TEST(ExpressionForZones, ReadsBackExactlyAndShortest) {
                 EXPECT_LE(LetterCount(text), FewestTermLetters(circles, set, all & ~set)) << text;
             }
         }
+    }
+}
+
+// In set notation, over every zone and the outside one: the text reads back strictly as exactly
+// the set, is spelled as the writer spells what it reads, and has as few letters as the plain
+// answer for the set or, when the set holds the outside zone, for its complement.
+TEST(ExpressionInSetNotation, ReadsBackExactlyInTheWritersSpelling) {
+    using rivo::diagram::UniverseSet;
+    const auto check = [](int circles, UniverseSet set) {
+        const UniverseSet all = rivo::diagram::UniverseOf(circles);
+        const std::string text = rivo::diagram::ExpressionInSetNotation(circles, set);
+        const rivo::diagram::SetReading reading = rivo::diagram::ReadSetNotation(text, circles);
+        ASSERT_FALSE(reading.error) << text << ": " << reading.error->message;
+        EXPECT_EQ(reading.set, set) << text;
+        EXPECT_EQ(rivo::diagram::WriteSetNotation(reading.expression), text);
+        const UniverseSet plainSet = (set & 1u) != 0 ? all & ~set : set;
+        const std::string plain =
+            rivo::diagram::ExpressionForZones(circles, rivo::diagram::ToZoneSet(plainSet));
+        const auto capitals =
+            std::count_if(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'E'; });
+        EXPECT_EQ(capitals, LetterCount(plain)) << text << " against " << plain;
+    };
+    for (const int circles : {2, 3}) {
+        for (UniverseSet set = 0; set <= rivo::diagram::UniverseOf(circles); ++set)
+            check(circles, set);
+    }
+    std::mt19937 random(31);
+    for (const int circles : {4, 5}) {
+        for (int i = 0; i < (circles == 4 ? 100 : 30); ++i)
+            check(circles, static_cast<UniverseSet>(random()) & rivo::diagram::UniverseOf(circles));
     }
 }
 

@@ -6,11 +6,16 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "diagram/core/set_writer.h"
+#include "diagram/core/utf8.h"
 
 namespace rivo::diagram {
 
@@ -591,6 +596,99 @@ std::string ExpressionFor(DiagramSize size, ZoneSet wanted) {
 std::string ExpressionForZones(int circles, ZoneSet zones) {
     const ZoneSet all = AllZones(circles);
     return BestText(circles, zones & all, all & ~zones);
+}
+
+namespace {
+
+// The operands of a chain of `op` whose top is `root`, left to right: A ∪ B ∪ C is one chain,
+// however it groups. Walked with an explicit stack.
+std::vector<SetNodeIndex> ChainOperands(const SetExpression& expression, SetNodeIndex root,
+                                        SetOp op) {
+    std::vector<SetNodeIndex> operands;
+    std::vector<SetNodeIndex> stack{root};
+    while (!stack.empty()) {
+        const SetNodeIndex index = stack.back();
+        stack.pop_back();
+        const SetNode& node = expression.nodes[index];
+        if (node.op != op) {
+            operands.push_back(index);
+            continue;
+        }
+        stack.push_back(node.right);
+        stack.push_back(node.left);
+    }
+    return operands;
+}
+
+// The complement of a node, added to the expression: a complement's operand itself, else a new
+// complement node.
+SetNodeIndex Complemented(SetExpression& expression, SetNodeIndex index) {
+    const SetNode node = expression.nodes[index];
+    if (node.op == SetOp::kComplement) return node.left;
+    expression.nodes.push_back({SetOp::kComplement, 0, index, kNoSetNode});
+    return static_cast<SetNodeIndex>(expression.nodes.size() - 1);
+}
+
+SetNodeIndex Joined(SetExpression& expression, SetOp op, std::span<const SetNodeIndex> operands) {
+    SetNodeIndex joined = operands.front();
+    for (std::size_t i = 1; i < operands.size(); ++i) {
+        expression.nodes.push_back({op, 0, joined, operands[i]});
+        joined = static_cast<SetNodeIndex>(expression.nodes.size() - 1);
+    }
+    return joined;
+}
+
+// The complement of `expression` carried into its top operator (De Morgan): the complement of a
+// union chain is the intersection of the complements, of an intersection chain the union, and
+// (X \ Y \ Z)′ is X′ ∪ Y ∪ Z. Nothing for a top without such a form.
+std::optional<SetNodeIndex> ComplementInside(SetExpression& expression) {
+    const SetNodeIndex root = expression.Root();
+    const SetOp op = expression.nodes[root].op;
+    if (op != SetOp::kUnion && op != SetOp::kIntersection && op != SetOp::kDifference) {
+        return std::nullopt;
+    }
+    if (op == SetOp::kDifference) {
+        // A difference chain groups from the left: its first operand is at the bottom.
+        std::vector<SetNodeIndex> rights;
+        SetNodeIndex left = root;
+        while (expression.nodes[left].op == SetOp::kDifference) {
+            rights.push_back(expression.nodes[left].right);
+            left = expression.nodes[left].left;
+        }
+        std::vector<SetNodeIndex> operands{Complemented(expression, left)};
+        operands.insert(operands.end(), rights.rbegin(), rights.rend());
+        return Joined(expression, SetOp::kUnion, operands);
+    }
+    std::vector<SetNodeIndex> operands = ChainOperands(expression, root, op);
+    for (auto& operand : operands)
+        operand = Complemented(expression, operand);
+    return Joined(expression, op == SetOp::kUnion ? SetOp::kIntersection : SetOp::kUnion, operands);
+}
+
+}  // namespace
+
+std::string ExpressionInSetNotation(int circles, UniverseSet set) {
+    const UniverseSet all = UniverseOf(circles);
+    set &= all;
+    if (set == all) return "U";
+    if (set == 0) return "∅";
+    const bool outside = (set & kOutsideZone) != 0;
+    // The plain answer for the set, or for its complement, which then leaves out the outside
+    // zone; both are made of letters, "+", "*", "-" and parentheses only.
+    const std::string plain = ExpressionForZones(circles, ToZoneSet(outside ? all & ~set : set));
+    const std::optional<std::string> spelled = PlainToSetNotation(plain);
+    if (!spelled) return {};  // the way back writes nothing else
+    if (!outside) return *spelled;
+    SetExpression expression = ReadSetNotation(*spelled, circles).expression;
+    if (expression.nodes.empty()) return {};
+    const std::size_t written = expression.nodes.size();
+    std::string best = WriteSetNotation(expression, Complemented(expression, expression.Root()));
+    expression.nodes.resize(written);
+    if (const auto inside = ComplementInside(expression)) {
+        std::string other = WriteSetNotation(expression, *inside);
+        if (utf8::CharacterCount(other) < utf8::CharacterCount(best)) best = std::move(other);
+    }
+    return best;
 }
 
 }  // namespace rivo::diagram

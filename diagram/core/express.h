@@ -5,6 +5,7 @@
 #include <string>
 
 #include "diagram/core/diagram_size.h"
+#include "diagram/core/set_notation.h"
 #include "diagram/core/zones.h"
 
 namespace rivo::diagram {
@@ -20,5 +21,12 @@ std::string ExpressionFor(DiagramSize size, ZoneSet wanted);
 // free, drawn or not. The same order of shortness; two and three circles: the shortest of all
 // expressions; four and five: the same search as ExpressionFor with every zone fixed.
 std::string ExpressionForZones(int circles, ZoneSet zones);
+
+// The same in set notation, for any set over the zones of `circles` circles (2 to 5), the
+// outside zone (bit 0) included: "U" for every zone, "∅" for none; a set without the outside
+// zone as ExpressionForZones finds it; a set with it as the complement of the rest, "(A ∪ B)′",
+// or that complement carried into its top operator, "A′ ∩ B′", whichever has fewer characters.
+// Written as WriteSetNotation writes, so ReadSetNotation reads it back as exactly `set`.
+std::string ExpressionInSetNotation(int circles, UniverseSet set);
 
 }  // namespace rivo::diagram

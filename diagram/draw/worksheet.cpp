@@ -167,7 +167,11 @@ class SheetPainter {
         const QRectF square(inner.center().x() - side / 2, inner.top() + numberHeight / 2, side,
                             side);
         const bool shaded = answers || diagram.reverse;
-        if (const auto size = EulerSizeOf(diagram.kind)) {
+        if (diagram.set) {
+            RenderOptions framed = options;
+            framed.universe = true;
+            RenderZones(painter_, square, diagram.kind, shaded ? *diagram.set : 0, framed);
+        } else if (const auto size = EulerSizeOf(diagram.kind)) {
             RenderDiagram(painter_, square, *size, shaded ? diagram.regions : "", options);
         } else {
             RenderZones(painter_, square, diagram.kind, shaded ? FromZoneSet(diagram.zones) : 0,

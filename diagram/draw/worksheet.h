@@ -4,11 +4,13 @@
 
 #include <QByteArray>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "diagram/core/diagram_size.h"
+#include "diagram/core/set_notation.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/geometric_renderer.h"
 
@@ -23,11 +25,14 @@ struct SheetDiagram {
     // The zones of the set that the diagram cannot show (HiddenZoneList), named on the answer
     // page so that a shading that looks empty or short is not taken for the whole set.
     std::string hidden;
+    // A set in set notation, the outside zone included: drawn with its zones in the universe
+    // frame instead of `regions` or `zones`.
+    std::optional<UniverseSet> set = std::nullopt;
     // A "write the expression" exercise: the exercise shows the shading and a blank line for
     // the answer; the answer page shows `answer` (the shortest expression of the shading) and,
     // when the caption differs from it, "or" and the caption.
     bool reverse = false;
-    std::string answer;
+    std::string answer = {};
 };
 
 // Where the answer pages go: after the exercises in the one PDF, or into a PDF of their own.
