@@ -161,11 +161,13 @@ class SheetPainter {
 
         const QFontMetricsF captionMetrics(caption_);
         const double captionHeight = captionMetrics.height();
-        const double side =
-            std::min(inner.width() - 2 * numberHeight,
-                     inner.height() - numberHeight - captionLines_ * captionHeight - Dots(2.0));
-        const QRectF square(inner.center().x() - side / 2, inner.top() + numberHeight / 2, side,
-                            side);
+        // The diagram starts half a number line down, beside the number; a line with the
+        // instruction beside the number pushes it below that line, clear of a universe frame.
+        const double lead = instruction ? numberHeight : numberHeight / 2;
+        const double side = std::min(
+            inner.width() - 2 * numberHeight,
+            inner.height() - lead - numberHeight / 2 - captionLines_ * captionHeight - Dots(2.0));
+        const QRectF square(inner.center().x() - side / 2, inner.top() + lead, side, side);
         const bool shaded = answers || diagram.reverse;
         if (diagram.set) {
             RenderOptions framed = options;
