@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "diagram/core/exercise_generator.h"
 #include "diagram/core/utf8.h"
 #include "diagram/draw/geometric_renderer.h"
 
@@ -20,6 +21,20 @@ void CheckLabels(const std::string& value) {
 
 void CheckFill(const std::string& value) {
     FillColour(value);
+}
+
+// The longest a title may be for any command; each command's own limit is checked where the
+// command is known.
+void CheckAnyTitle(const std::string& value) {
+    CheckTitle(value, std::max(diagram::kMaxTitleCharacters, kMaxSheetTitleCharacters));
+}
+
+void CheckRandomCount(const std::string& value) {
+    RandomCount(value);
+}
+
+void CheckSeed(const std::string& value) {
+    Seed(value);
 }
 
 // A text a picture shows: UTF-8 with no control character (a line break or a tab included).
@@ -91,9 +106,10 @@ constexpr Option kOptions[] = {
     {.name = "--title",
      .argument = "TEXT",
      .commands = "paint draw steps sheet",
-     .help = "one line above the picture (at most 60 characters); in a sheet, on each page",
+     .help = "one line above the picture (at most 60 characters); in a sheet, on each page "
+             "(at most 80), with a line for the name and the date on the exercise pages",
      .value = &Arguments::title,
-     .check = CheckTitle},
+     .check = CheckAnyTitle},
     {.name = "--fill",
      .argument = "#RRGGBB",
      .commands = "paint draw steps sheet",
@@ -125,6 +141,28 @@ constexpr Option kOptions[] = {
              "\"none\" (in --zones too); its pictures are drawn in the universe frame",
      .value = &Arguments::notation,
      .choices = "plain set"},
+    {.name = "--answers",
+     .argument = "WHERE",
+     .commands = "sheet",
+     .help = "after: the answer pages follow the exercises (the default); separate: they go to "
+             "OUT-answers.pdf beside OUT.pdf, and either both files are written or neither",
+     .value = &Arguments::answers,
+     .choices = "after separate"},
+    {.name = "--random",
+     .argument = "K",
+     .commands = "sheet",
+     .help = "instead of FILE: K exercises made up (1 to 600; two circles have only 6 sets, "
+             "three 126), each set once, easy to hard, the first half to shade, the second half "
+             "to write the expression of",
+     .value = &Arguments::random,
+     .check = CheckRandomCount},
+    {.name = "--seed",
+     .argument = "S",
+     .commands = "sheet",
+     .help = "with --random: the seed (0 to 18446744073709551615) that makes the same exercises "
+             "again; without it one is chosen and written to standard error",
+     .value = &Arguments::seed,
+     .check = CheckSeed},
     {.name = "--help", .alias = "-h", .help = "this text", .flag = &Arguments::help},
 };
 
@@ -274,13 +312,39 @@ std::vector<std::string> Labels(const std::string& text) {
     }
 }
 
-void CheckTitle(const std::string& text) {
+void CheckTitle(const std::string& text, std::size_t limit) {
     if (const auto fault = TextFault(text)) throw UsageError{"--title " + *fault};
     const std::size_t characters = diagram::utf8::CharacterCount(text);
-    if (characters > diagram::kMaxTitleCharacters) {
-        throw UsageError{"--title allows at most " + std::to_string(diagram::kMaxTitleCharacters) +
-                         " characters, not " + std::to_string(characters)};
+    if (characters > limit) {
+        throw UsageError{"--title allows at most " + std::to_string(limit) + " characters, not " +
+                         std::to_string(characters)};
     }
+}
+
+std::size_t TitleLimit(std::string_view command) {
+    return command == "sheet" ? kMaxSheetTitleCharacters : diagram::kMaxTitleCharacters;
+}
+
+int RandomCount(const std::string& text) {
+    int count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error != std::errc{} || end != text.data() + text.size() || count < 1 ||
+        count > diagram::kMaxGeneratedExercises) {
+        throw UsageError{"--random must be a whole number of exercises from 1 to " +
+                         std::to_string(diagram::kMaxGeneratedExercises) + ", not \"" + text +
+                         "\""};
+    }
+    return count;
+}
+
+std::uint64_t Seed(const std::string& text) {
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        throw UsageError{"--seed must be a whole number from 0 to 18446744073709551615, not \"" +
+                         text + "\""};
+    }
+    return seed;
 }
 
 Colour FillColour(const std::string& text) {

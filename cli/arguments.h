@@ -6,6 +6,8 @@
 // the README to it. Adding an option is a member of Arguments for its value and a row.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -37,6 +39,9 @@ struct Arguments {
     std::optional<std::string> title;     // --title TEXT, checked
     std::optional<std::string> fill;      // --fill #rrggbb, checked; FillColour reads it
     std::optional<std::string> notation;  // --notation plain|set: the language of the texts
+    std::optional<std::string> answers;   // sheet: "after" (the default) or "separate"
+    std::optional<std::string> random;    // sheet --random K, checked; RandomCount reads it
+    std::optional<std::string> seed;      // sheet --seed S, checked; Seed reads it
 };
 
 // One option of rivo-cli. A flag names the member it sets in `flag`, an option with a value the
@@ -93,9 +98,21 @@ int PictureSide(const std::string& text);
 // diagram::kMaxLabelBytes bytes of UTF-8 without control characters, else a UsageError.
 std::vector<std::string> Labels(const std::string& text);
 
-// The title of --title TEXT: UTF-8, at most diagram::kMaxTitleCharacters characters, one line (no
-// control characters), else a UsageError.
-void CheckTitle(const std::string& text);
+// The longest --title of a sheet, in characters: its pages' heading has a line of its own.
+inline constexpr std::size_t kMaxSheetTitleCharacters = 80;
+
+// The title of --title TEXT: UTF-8, at most `limit` characters, one line (no control
+// characters), else a UsageError. The limit is diagram::kMaxTitleCharacters above a picture,
+// kMaxSheetTitleCharacters for a sheet (TitleLimit).
+void CheckTitle(const std::string& text, std::size_t limit);
+std::size_t TitleLimit(std::string_view command);
+
+// The count of sheet --random K: a whole number from 1 to diagram::kMaxGeneratedExercises, else
+// a UsageError.
+int RandomCount(const std::string& text);
+
+// The seed of sheet --seed S: a whole number from 0 to 2^64 - 1, else a UsageError.
+std::uint64_t Seed(const std::string& text);
 
 // The colour of --fill: "#rrggbb" in hexadecimal digits of either case, as (red, green, blue),
 // else a UsageError.

@@ -64,7 +64,9 @@ diagram::ZoneSet ReadZones(const Arguments& args, int circles) {
 }
 
 int OperandCount(const Command& command, const Arguments& args) {
-    return command.operandCount - (args.zones && !command.zonesOperands.empty() ? 1 : 0);
+    const bool replaced = (args.zones && !command.zonesOperands.empty()) ||
+                          (args.random && !command.randomOperands.empty());
+    return command.operandCount - (replaced ? 1 : 0);
 }
 
 namespace {
@@ -265,8 +267,14 @@ constexpr Command kCommands[] = {
      "the picture the window would show, N = 2 to 5 (--batch: EXPR is -, one picture per line, "
      "FILE a pattern)",
      RunDraw},
-    {"sheet", "N FILE -o OUT.pdf", 2, "a worksheet PDF of the expressions in FILE, one a line",
-     RunSheet},
+    {"sheet",
+     "N FILE -o OUT.pdf",
+     2,
+     "a worksheet PDF of the expressions in FILE, one a line (\"?\" and a tab first: write the "
+     "expression of the shading); --random K instead of FILE: K exercises made up",
+     RunSheet,
+     {},
+     "N --random K -o OUT.pdf"},
     {"steps", "N EXPR [-o PREFIX]", 2,
      "one line per operator step: number, tab, sub-expression, tab, region set (zones for N = 2; "
      "-o: PREFIX-1.png, ... after each step; --order reading: as the text reads)",

@@ -23,9 +23,13 @@ struct Command {
     // For a command whose last operand --zones LIST may replace, the operands then, e.g.
     // "N --zones LIST"; empty for the others.
     std::string_view zonesOperands = {};
+    // For a command whose last operand --random K may replace, the operands then; empty for the
+    // others.
+    std::string_view randomOperands = {};
 };
 
-// The operands the command takes with these arguments: one fewer where --zones replaces the last.
+// The operands the command takes with these arguments: one fewer where --zones or --random
+// replaces the last.
 int OperandCount(const Command& command, const Arguments& args);
 
 std::span<const Command> Commands();

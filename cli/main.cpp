@@ -89,11 +89,16 @@ int RunCommand(int argc, char** argv, std::ostringstream& out) {
     if (const auto misplaced = rivo::cli::MisplacedOption(args)) return UsageFailure(*misplaced);
     if (static_cast<int>(args.operands.size()) != rivo::cli::OperandCount(*command, args)) {
         const bool zones = args.zones && !command->zonesOperands.empty();
+        const bool random = args.random && !command->randomOperands.empty();
         return UsageFailure(args.command + " takes " +
-                            std::string(zones ? command->zonesOperands : command->operands));
+                            std::string(zones    ? command->zonesOperands
+                                        : random ? command->randomOperands
+                                                 : command->operands));
     }
 
     try {
+        // The title's length is the command's to judge: a sheet's heading has more room.
+        if (args.title) rivo::cli::CheckTitle(*args.title, rivo::cli::TitleLimit(args.command));
         return command->run(args, out);
     } catch (const rivo::cli::UsageError& e) {
         return UsageFailure(e.what());

@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <random>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -14,6 +17,8 @@
 #include "cli/line_reader.h"
 #include "cli/picture_output.h"
 #include "cli/set_notation_commands.h"
+#include "diagram/core/exercise_generator.h"
+#include "diagram/core/express.h"
 #include "diagram/core/set_notation.h"
 #include "diagram/core/zones.h"
 #include "diagram/draw/picture_writer.h"
@@ -59,24 +64,72 @@ std::optional<int> CirclesPrefix(const std::string& line) {
     return line[0] - '0';
 }
 
-}  // namespace
+// The shortest expression of what a "write the expression" exercise shows: an Euler diagram of
+// four or five circles shows only its drawn zones, so the others are free.
+std::string ShortestAnswer(diagram::DiagramKind kind, diagram::ZoneSet zones) {
+    if (const auto size = diagram::EulerSizeOf(kind);
+        size && diagram::DrawnZones(*size) != diagram::AllZones(*size)) {
+        return diagram::ExpressionFor(*size, zones);
+    }
+    return diagram::ExpressionForZones(kind.circles, zones);
+}
 
-int RunSheet(const Arguments& args, std::ostream&) {
-    const int defaultCircles = ReadCircles(args.operands[0]);
-    const diagram::RenderOptions options = RenderOptionsOf(args, defaultCircles);
-    if (!args.output) throw UsageError{"sheet needs -o FILE"};
-    const diagram::PictureFormat* format = diagram::PictureFormatOf(*args.output);
-    if (format == nullptr || format->name != "PDF") {
-        throw UsageError{"the sheet's FILE must end in .pdf, not \"" + *args.output + "\""};
+diagram::SheetDiagram SheetDiagramOf(diagram::DiagramKind kind, const diagram::Drawing& drawing,
+                                     std::string_view expression, bool reverse) {
+    const auto size = diagram::EulerSizeOf(kind);
+    diagram::SheetDiagram sheet{
+        kind,
+        drawing.regions,
+        drawing.zones,
+        diagram::SheetCaption(expression),
+        size ? diagram::HiddenZoneList(*size, drawing.zones) : std::string(),
+    };
+    if (reverse) {
+        sheet.reverse = true;
+        // The exercise asks about the picture: a zone it does not show is no part of it.
+        sheet.hidden.clear();
     }
-    const std::string& file = *args.output;
-    // Before a line is read: a target that cannot be written would waste the whole run.
-    if (const auto refused = files::CheckWritable(file)) {
-        std::cerr << "rivo-cli: cannot write the sheet to " << file << ": " << *refused << '\n';
-        return 1;
+    return sheet;
+}
+
+// A set in set notation, drawn in the universe frame: the answer of a reverse exercise is its
+// shortest text in set notation.
+diagram::SheetDiagram SetSheetDiagramOf(diagram::DiagramKind kind, diagram::UniverseSet set,
+                                        std::string_view expression, bool reverse) {
+    const auto size = diagram::EulerSizeOf(kind);
+    diagram::SheetDiagram sheet{
+        kind,
+        std::string(),
+        0,
+        diagram::SheetCaption(expression),
+        size ? diagram::HiddenZoneList(*size, diagram::ToZoneSet(set)) : std::string(),
+        set,
+    };
+    if (reverse) {
+        sheet.reverse = true;
+        sheet.hidden.clear();
     }
+    return sheet;
+}
+
+// Whether the diagram of `set` shows any of it: a reverse exercise needs a shading to ask about.
+bool ShowsShading(diagram::DiagramKind kind, diagram::UniverseSet set) {
+    const auto size = diagram::EulerSizeOf(kind);
+    const diagram::ZoneSet drawn = size ? diagram::DrawnZones(*size) : ~diagram::ZoneSet{0};
+    return (set & diagram::kOutsideZone) != 0 || (diagram::ToZoneSet(set) & drawn) != 0;
+}
+
+void ReportNothingShaded(std::size_t number) {
+    ReportLine(number,
+               "its diagram has nothing shaded (the set is empty, or holds only zones the "
+               "diagram cannot show), so there is no expression to write; the line is left out "
+               "of the sheet");
+}
+
+// The diagrams of the lines of FILE; `status` becomes 1 when a line is left out.
+std::vector<diagram::SheetDiagram> DiagramsOfLines(const Arguments& args, int defaultCircles,
+                                                   int& status) {
     InputFile input(args.operands[1]);
-
     LineReader lines(input.fd());
     // The lines are one input: one tree serves them in turn, and they share the work of one
     // expression, so that no file of lines takes longer than its longest expression could.
@@ -86,14 +139,15 @@ int RunSheet(const Arguments& args, std::ostream&) {
     std::vector<diagram::SheetDiagram> diagrams;
     std::string text;
     bool tooLong = false;
-    int status = 0;
-    // The prefix of a size and its tab come before the expression's own limit.
-    while (lines.Next(text, tooLong, expr::kMaxExpressionBytes + 2)) {
+    // The prefixes of a reverse exercise and of a size, with their tabs, come before the
+    // expression's own limit.
+    while (lines.Next(text, tooLong, expr::kMaxExpressionBytes + 4)) {
         const std::size_t number = lines.LineNumber();
         if (IsSkippedLine(text)) continue;
-        const auto prefix = CirclesPrefix(text);
-        const std::string_view expression =
-            prefix ? std::string_view(text).substr(2) : std::string_view(text);
+        const bool reverse = text.starts_with("?\t");
+        std::string_view rest = std::string_view(text).substr(reverse ? 2 : 0);
+        const auto prefix = CirclesPrefix(std::string(rest.substr(0, 2)));
+        const std::string_view expression = prefix ? rest.substr(2) : rest;
         if (tooLong || expression.size() > expr::kMaxExpressionBytes) {
             ReportLine(number, expr::kTooLargeMessage);
             status = 1;
@@ -133,12 +187,12 @@ int RunSheet(const Arguments& args, std::ostream&) {
                 status = 1;
                 continue;
             }
-            const auto size = diagram::EulerSizeOf(kind);
-            diagrams.push_back(
-                {kind, std::string(), 0, diagram::SheetCaption(expression),
-                 size ? diagram::HiddenZoneList(*size, diagram::ToZoneSet(reading.set))
-                      : std::string(),
-                 reading.set});
+            if (reverse && !ShowsShading(kind, reading.set)) {
+                ReportNothingShaded(number);
+                status = 1;
+                continue;
+            }
+            diagrams.push_back(SetSheetDiagramOf(kind, reading.set, expression, reverse));
             continue;
         }
         const bool spentBefore = budget.WorkDone() > 0;
@@ -154,12 +208,14 @@ int RunSheet(const Arguments& args, std::ostream&) {
             status = 1;
             continue;
         }
+        if (line.drawing && reverse &&
+            !ShowsShading(kind, diagram::FromZoneSet(line.drawing->zones))) {
+            ReportNothingShaded(number);
+            status = 1;
+            continue;
+        }
         if (line.drawing) {
-            const auto size = diagram::EulerSizeOf(kind);
-            diagrams.push_back(
-                {kind, line.drawing->regions, line.drawing->zones,
-                 diagram::SheetCaption(expression),
-                 size ? diagram::HiddenZoneList(*size, line.drawing->zones) : std::string()});
+            diagrams.push_back(SheetDiagramOf(kind, *line.drawing, expression, reverse));
             continue;
         }
         status = 1;
@@ -171,6 +227,114 @@ int RunSheet(const Arguments& args, std::ostream&) {
             break;
         }
     }
+    return diagrams;
+}
+
+// The diagrams of --random K: made up from the seed, which is told when it was not given, so
+// that the same sheet can be made again.
+std::vector<diagram::SheetDiagram> GeneratedDiagrams(const Arguments& args, int circles) {
+    const int count = RandomCount(*args.random);
+    std::uint64_t seed = 0;
+    if (args.seed) {
+        seed = Seed(*args.seed);
+    } else {
+        std::random_device device;
+        seed = (std::uint64_t{device()} << 32) ^ device();
+        std::cerr << "rivo-cli: seed " << seed << '\n';
+    }
+    const diagram::DiagramKind kind = diagram::KindOf(circles, AskedLayout(args));
+    const auto size = diagram::EulerSizeOf(kind);
+    std::vector<diagram::SheetDiagram> diagrams;
+    // What the picture cannot show cannot make two exercises differ, nor one worth asking.
+    const diagram::ZoneSet shown = size ? diagram::DrawnZones(*size) : diagram::AllZones(circles);
+    for (const diagram::GeneratedExercise& exercise :
+         diagram::GenerateExercises(circles, count, seed, shown)) {
+        if (InSetNotation(args)) {
+            diagrams.push_back(
+                SetSheetDiagramOf(kind, exercise.truth, exercise.set, exercise.reverse));
+            continue;
+        }
+        diagram::Drawing drawing;
+        drawing.zones = diagram::ToZoneSet(exercise.truth);
+        if (size) drawing.regions = diagram::RegionsOfZones(*size, drawing.zones);
+        diagrams.push_back(SheetDiagramOf(kind, drawing, exercise.plain, exercise.reverse));
+    }
+    if (diagrams.size() < static_cast<std::size_t>(count)) {
+        std::cerr << "rivo-cli: " << circles << " circles have only " << diagrams.size()
+                  << " different sets to shade (neither empty nor every zone), so the sheet "
+                     "holds "
+                  << diagrams.size() << " exercises, not " << count << '\n';
+    }
+    return diagrams;
+}
+
+// The answers of the reverse exercises: the shortest expression of each shading, which for five
+// circles takes about a millisecond, so that 300 of them are worked out on two threads.
+void FillAnswers(std::vector<diagram::SheetDiagram>& diagrams) {
+    std::vector<diagram::SheetDiagram*> reverse;
+    for (auto& sheet : diagrams) {
+        if (sheet.reverse) reverse.push_back(&sheet);
+    }
+    const auto answer = [&reverse](std::size_t first) {
+        for (std::size_t i = first; i < reverse.size(); i += 2) {
+            diagram::SheetDiagram& sheet = *reverse[i];
+            sheet.answer = diagram::SheetCaption(
+                sheet.set ? diagram::ExpressionInSetNotation(sheet.kind.circles, *sheet.set)
+                          : ShortestAnswer(sheet.kind, sheet.zones));
+        }
+    };
+    if (reverse.size() < 16) {
+        answer(0);
+        answer(1);
+        return;
+    }
+    auto other = std::async(std::launch::async, answer, std::size_t{1});
+    answer(0);
+    other.get();
+}
+
+// OUT.pdf -> OUT-answers.pdf: beside it, with the same extension.
+std::string AnswersFileOf(const std::string& file) {
+    const auto dot = file.rfind('.');
+    const auto slash = file.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return file + "-answers";
+    }
+    return file.substr(0, dot) + "-answers" + file.substr(dot);
+}
+
+std::string_view BytesOf(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+}  // namespace
+
+int RunSheet(const Arguments& args, std::ostream&) {
+    const int defaultCircles = ReadCircles(args.operands[0]);
+    const diagram::RenderOptions options = RenderOptionsOf(args, defaultCircles);
+    if (!args.output) throw UsageError{"sheet needs -o FILE"};
+    const diagram::PictureFormat* format = diagram::PictureFormatOf(*args.output);
+    if (format == nullptr || format->name != "PDF") {
+        throw UsageError{"the sheet's FILE must end in .pdf, not \"" + *args.output + "\""};
+    }
+    if (args.seed && !args.random) throw UsageError{"--seed goes with --random"};
+    const std::string& file = *args.output;
+    const bool separate = args.answers == "separate";
+    std::vector<std::string> targets = {file};
+    if (separate) targets.push_back(AnswersFileOf(file));
+    // Before a line is read: a target that cannot be written would waste the whole run.
+    for (const std::string& target : targets) {
+        if (const auto refused = files::CheckWritable(target)) {
+            std::cerr << "rivo-cli: cannot write the sheet to " << target << ": " << *refused
+                      << '\n';
+            return 1;
+        }
+    }
+    int status = 0;
+    std::vector<diagram::SheetDiagram> diagrams =
+        args.random ? GeneratedDiagrams(args, defaultCircles)
+                    : DiagramsOfLines(args, defaultCircles, status);
+    FillAnswers(diagrams);
     if (diagrams.empty()) {
         std::cerr << "rivo-cli: no diagram for the sheet: the input holds no expression that "
                      "draws; "
@@ -178,10 +342,22 @@ int RunSheet(const Arguments& args, std::ostream&) {
         return 1;
     }
 
-    const QByteArray pdf = diagram::WorksheetPdf(diagrams, options);
-    if (const auto failure = files::WriteFileAtomically(
-            file, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())))) {
-        std::cerr << "rivo-cli: cannot write the sheet to " << file << ": " << *failure << '\n';
+    const diagram::WorksheetFiles pdfs = diagram::WorksheetPdfs(
+        diagrams, options,
+        separate ? diagram::AnswerPlacement::kSeparate : diagram::AnswerPlacement::kAfter);
+    if (!separate) {
+        if (const auto failure = files::WriteFileAtomically(file, BytesOf(pdfs.exercises))) {
+            std::cerr << "rivo-cli: cannot write the sheet to " << file << ": " << *failure << '\n';
+            return 1;
+        }
+        return status;
+    }
+    const files::FileBytes written[] = {{targets[0], BytesOf(pdfs.exercises)},
+                                        {targets[1], BytesOf(pdfs.answers)}};
+    if (const auto failure = files::WriteFilesAtomically(written)) {
+        std::cerr << "rivo-cli: cannot write the sheet to " << targets[failure->index] << ": "
+                  << failure->reason << "; neither " << targets[0] << " nor " << targets[1]
+                  << " is written\n";
         return 1;
     }
     return status;

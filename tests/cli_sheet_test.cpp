@@ -4,6 +4,8 @@
 #include <QImage>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -28,10 +30,12 @@ bool Shaded(QRgb p) {
 }
 
 // The shaded pixels of each of the six cells of a page rendered at 72 dpi (1 px = 1 pt), in
-// reading order: 15 mm margins, a 10 mm heading, two columns of three rows.
-std::vector<int> ShadedPerCell(const QImage& page) {
+// reading order: 15 mm margins, a 10 mm heading (and `linesMm` more of lines under it), two
+// columns of three rows.
+std::vector<int> ShadedPerCell(const QImage& page, double linesMm = 0) {
     constexpr double kMm = 72.0 / 25.4;
-    const double left = 15 * kMm, top = 25 * kMm, width = 90 * kMm, height = (282 - 25) * kMm / 3;
+    const double left = 15 * kMm, top = (25 + linesMm) * kMm, width = 90 * kMm,
+                 height = (282 - 25 - linesMm) * kMm / 3;
     std::vector<int> counts(6, 0);
     for (int y = 0; y < page.height(); ++y) {
         for (int x = 0; x < page.width(); ++x) {
@@ -45,7 +49,8 @@ std::vector<int> ShadedPerCell(const QImage& page) {
 }
 
 // Seven diagrams (one line failing, one blank, one comment, sizes of their own) make two
-// exercise pages and two answer pages of A4, numbered in the order of the diagrams written; a
+// exercise pages and two answer pages of A4, each part's pages numbered on their own, the
+// diagrams in the order written; a
 // shading stands only on an answer page, in the cell of its own number.
 TEST_F(CliSheet, WritesExercisePagesThenAnswerPages) {
     std::string longExpression = "a*b+c";
@@ -102,8 +107,7 @@ TEST_F(CliSheet, WritesExercisePagesThenAnswerPages) {
     for (const char* title : {"Exercises", "Answers"}) {
         for (int page = 0; page < 2; ++page) {
             if (!expected.empty()) expected += '\f';  // a new page
-            expected += std::string(title) + " " +
-                        std::to_string((title[0] == 'A' ? 3 : 1) + page) + " / 4\n";
+            expected += std::string(title) + " " + std::to_string(1 + page) + " / 2\n";
             const char* captions[] = {"a*b", "a-a", "a+b+c+d+e", "a*b*c*d", "c-b", nullptr, "b"};
             for (int i = page * 6; i < std::min(7, page * 6 + 6); ++i) {
                 expected += std::to_string(i + 1) + ".\n";
@@ -146,6 +150,16 @@ TEST_F(CliSheet, RefusesWhatMakesNoSheet) {
         {{"sheet", "3", File("missing.txt"), "-o", pdf}, "", 1},
         {{"sheet", "3", "-", "-o", pdf}, "# only\n\n   \n", 1},
         {{"sheet", "3", "-", "-o", pdf}, "1/0\n", 1},
+        {{"sheet", "3", "-", "-o", pdf}, "?\ta-a\n?\t4\ta*c-b-d\n", 1},
+        {{"sheet", "3", "--random", "0", "-o", pdf}, "", 2},
+        {{"sheet", "3", "--random", "601", "-o", pdf}, "", 2},
+        {{"sheet", "3", "--random", "5", "--seed", "-1", "-o", pdf}, "", 2},
+        {{"sheet", "3", "-", "--seed", "4", "-o", pdf}, "a\n", 2},
+        {{"sheet", "3", "-", "--random", "5", "-o", pdf}, "", 2},
+        {{"sheet", "3", "-", "--answers", "both", "-o", pdf}, "a\n", 2},
+        {{"draw", "3", "a", "--random", "5", "-o", File("d.png")}, "", 2},
+        {{"sheet", "3", "-", "--title", std::string(81, 'T'), "-o", pdf}, "a\n", 2},
+        {{"draw", "3", "a", "--title", std::string(61, 'T'), "-o", File("d.png")}, "", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[1] + " " + c.input);
@@ -153,6 +167,187 @@ TEST_F(CliSheet, RefusesWhatMakesNoSheet) {
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_TRUE(std::filesystem::is_empty(File("")));
     }
+}
+
+// The page's text as pdftotext reads it in the order drawn, one string per page.
+std::vector<std::string> PageTexts(const std::string& pdf) {
+    const auto r = RunProcess(RIVO_PDFTOTEXT, {"-raw", pdf, "-"});
+    EXPECT_EQ(r.status, 0) << pdf;
+    std::vector<std::string> pages;
+    std::string page;
+    for (const char c : r.out) {
+        if (c != '\f') {
+            page += c;
+        } else {
+            pages.push_back(page);
+            page.clear();
+        }
+    }
+    return pages;
+}
+
+// Each piece appears in `text` after the one before.
+void ExpectInOrder(const std::string& text, const std::vector<std::string>& pieces) {
+    std::size_t at = 0;
+    for (const auto& piece : pieces) {
+        const auto found = text.find(piece, at);
+        ASSERT_NE(found, std::string::npos) << "\"" << piece << "\" after " << at << " in\n"
+                                            << text;
+        at = found + piece.size();
+    }
+}
+
+// A title brings the name line and the instructions; a "?" line is drawn shaded with a blank
+// line, and answered with the shortest expression, then "or" and its own text where it differs.
+TEST_F(CliSheet, TitleNameLineAndReverseExercises) {
+    const std::string pdf = File("quiz.pdf");
+    const auto r = RunProcess(kCli, {"sheet", "3", "-", "--title", "Quiz 4", "-o", pdf},
+                              "a*b\n?\tb*a\n?\t3\ta-b\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto pages = PageTexts(pdf);
+    ASSERT_EQ(pages.size(), 2u);
+    ExpectInOrder(pages[0],
+                  {"Quiz 4 \u2013 Exercises 1 / 1", "Name: _", "Date: _", "1. Shade the set.",
+                   "a*b", "2. Write an expression for the shaded set.",
+                   "3. Write an expression for the shaded set."});
+    EXPECT_EQ(pages[0].find("a-b"), std::string::npos) << pages[0];
+    ExpectInOrder(pages[1], {"Quiz 4 \u2013 Answers 1 / 1", "1.", "a*b", "2.", "a*b\nor b*a\n",
+                             "3.", "a-b\n"});
+    EXPECT_EQ(pages[1].find("Name:"), std::string::npos);
+    EXPECT_EQ(pages[1].find("or a-b"), std::string::npos);
+
+    // In set notation the answer is the shortest set-notation text.
+    const auto set = RunProcess(kCli, {"sheet", "3", "-", "--notation", "set", "-o", File("n.pdf")},
+                                "?\tB\u2229A\n");
+    ASSERT_EQ(set.status, 0) << set.err;
+    ExpectInOrder(PageTexts(File("n.pdf"))[1],
+                  {"Answers 1 / 1", "1.", "A \u2229 B\nor B\u2229A\n"});
+
+    // The exercise page shows the two reverse shadings and not the first one.
+    ASSERT_EQ(
+        RunProcess(RIVO_PDFTOPPM, {"-r", "72", "-png", "-f", "1", "-l", "1", pdf, File("quiz")})
+            .status,
+        0);
+    const QImage page(QString::fromStdString(File("quiz-1.png")));
+    ASSERT_FALSE(page.isNull());
+    const auto shaded = ShadedPerCell(page, 7);
+    EXPECT_GT(shaded[1], shaded[0] + 200);
+    EXPECT_GT(shaded[2], shaded[0] + 200);
+}
+
+// Each part's pages are numbered on their own, whether the answers follow the exercises or go
+// to a file of their own; an 80-character title still leaves the heading whole.
+TEST_F(CliSheet, NumbersThePagesOfEachPart) {
+    const std::string input = "a\nb\nc\na*b\na+b\na-b\nb-c\nc*a\n";
+    const std::vector<std::string> exercises = {"Exercises 1 / 2", "Exercises 2 / 2"};
+    const std::vector<std::string> answers = {"Answers 1 / 2", "Answers 2 / 2"};
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<std::string> inSheet;
+        std::vector<std::string> inAnswers;  // empty: no answer file
+    };
+    auto both = exercises;
+    both.insert(both.end(), answers.begin(), answers.end());
+    const Case cases[] = {
+        {{}, both, {}},
+        {{"--answers", "after", "--title", std::string(80, 'W')}, both, {}},
+        {{"--answers", "separate"}, exercises, answers},
+    };
+    const std::regex heading("(Exercises|Answers) [0-9]+ / [0-9]+");
+    const auto headings = [&](const std::string& pdf) {
+        std::vector<std::string> found;
+        for (const auto& page : PageTexts(pdf)) {
+            std::smatch match;
+            found.push_back(std::regex_search(page, match, heading) ? match.str() : page);
+        }
+        return found;
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        const std::string pdf = File("s" + std::to_string(++run) + ".pdf");
+        const std::string answerPdf = File("s" + std::to_string(run) + "-answers.pdf");
+        auto args = c.options;
+        args.insert(args.begin(), {"sheet", "3", "-", "-o", pdf});
+        const auto r = RunProcess(kCli, args, input);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(headings(pdf), c.inSheet) << run;
+        EXPECT_EQ(std::filesystem::exists(answerPdf), !c.inAnswers.empty()) << run;
+        if (!c.inAnswers.empty()) {
+            EXPECT_EQ(headings(answerPdf), c.inAnswers);
+        }
+    }
+}
+
+// With separate answers both files are written or neither: a target that cannot take the
+// answers leaves the old sheet as it was, and no half-made file behind.
+TEST_F(CliSheet, WritesBothFilesOrNeither) {
+    const std::string pdf = File("w.pdf");
+    const std::string answers = File("w-answers.pdf");
+    const auto write = [](const std::string& file, const std::string& text) {
+        std::ofstream(file) << text;
+    };
+    const auto read = [](const std::string& file) { return rivo::testing::ReadFile(file); };
+    struct Case {
+        const char* what;
+        void (*block)(const std::string& answers);
+    };
+    const Case cases[] = {
+        {"a folder", [](const std::string& a) { std::filesystem::create_directory(a); }},
+        {"a dangling link",
+         [](const std::string& a) { std::filesystem::create_symlink(a + ".gone", a); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        write(pdf, "old sheet");
+        c.block(answers);
+        const auto before = Files();
+        const auto r =
+            RunProcess(kCli, {"sheet", "3", "-", "--answers", "separate", "-o", pdf}, "a*b\n");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("w-answers.pdf"), std::string::npos) << r.err;
+        EXPECT_EQ(read(pdf), "old sheet");
+        EXPECT_EQ(Files(), before);
+        std::filesystem::remove_all(answers);
+    }
+    write(answers, "old answers");
+    const auto r =
+        RunProcess(kCli, {"sheet", "3", "-", "--answers", "separate", "-o", pdf}, "a*b\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read(pdf).substr(0, 5), "%PDF-");
+    EXPECT_EQ(read(answers).substr(0, 5), "%PDF-");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"w-answers.pdf", "w.pdf"}));
+}
+
+// A made-up sheet is its seed's: the same seed the same text, another seed another; without
+// one, the seed told on standard error makes the sheet again. Two circles have only six sets.
+TEST_F(CliSheet, GeneratedSheetsFollowTheirSeed) {
+    const auto sheet = [&](std::vector<std::string> extra, const std::string& name) {
+        std::vector<std::string> args = {"sheet", "4", "--random", "30", "-o", File(name)};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const auto r = RunProcess(kCli, args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        const auto pages = PageTexts(File(name));
+        EXPECT_EQ(pages.size(), 10u);
+        return std::make_pair(pages, r.err);
+    };
+    const auto first = sheet({"--seed", "9"}, "a.pdf");
+    EXPECT_EQ(first.second, "");
+    EXPECT_EQ(sheet({"--seed", "9"}, "b.pdf").first, first.first);
+    EXPECT_NE(sheet({"--seed", "10"}, "c.pdf").first, first.first);
+    const auto chosen = sheet({}, "d.pdf");
+    std::smatch seed;
+    ASSERT_TRUE(std::regex_match(chosen.second, seed, std::regex("rivo-cli: seed ([0-9]+)\n")))
+        << chosen.second;
+    EXPECT_EQ(sheet({"--seed", seed[1].str()}, "e.pdf").first, chosen.first);
+
+    const auto r =
+        RunProcess(kCli, {"sheet", "2", "--random", "10", "--seed", "1", "-o", File("two.pdf")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("only 6 different sets"), std::string::npos) << r.err;
+    const auto pages = PageTexts(File("two.pdf"));
+    ASSERT_EQ(pages.size(), 2u);
+    ExpectInOrder(pages[1], {"Answers 1 / 1", "1.", "2.", "3.", "4.", "5.", "6."});
+    EXPECT_EQ(pages[1].find("7."), std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <optional>
 #include <unordered_set>
@@ -139,6 +140,18 @@ std::optional<Part> RandomExpression(Random& random, int circles, LevelShape sha
     return std::move(parts[0]);
 }
 
+// The bits of `index`, lowest first, laid onto the set bits of `mask`: the index-th subset of it.
+ZoneSet Deposit(std::uint64_t index, ZoneSet mask) {
+    ZoneSet result = 0;
+    for (ZoneSet bit = 1; bit != 0 && mask != 0; bit <<= 1) {
+        if ((mask & bit) == 0) continue;
+        if ((index & 1u) != 0) result |= bit;
+        index >>= 1;
+        mask &= ~bit;
+    }
+    return result;
+}
+
 GeneratedExercise MakeExercise(std::string plain, ZoneSet zones, int level) {
     GeneratedExercise exercise{};
     exercise.set = PlainToSetNotation(plain).value_or(std::string());
@@ -152,19 +165,33 @@ GeneratedExercise MakeExercise(std::string plain, ZoneSet zones, int level) {
 
 std::uint64_t DistinctExerciseSets(int circles) {
     if (circles < kMinSetCircles || circles > kMaxSetCircles) return 0;
-    return (std::uint64_t{1} << ZoneCount(circles)) - 2;
+    return DistinctExerciseSets(circles, AllZones(circles));
+}
+
+std::uint64_t DistinctExerciseSets(int circles, ZoneSet shown) {
+    if (circles < kMinSetCircles || circles > kMaxSetCircles) return 0;
+    const int zones = std::popcount(shown & AllZones(circles));
+    return zones < 2 ? 0 : (std::uint64_t{1} << zones) - 2;
 }
 
 std::vector<GeneratedExercise> GenerateExercises(int circles, int count, std::uint64_t seed) {
+    if (circles < kMinSetCircles || circles > kMaxSetCircles) return {};
+    return GenerateExercises(circles, count, seed, AllZones(circles));
+}
+
+std::vector<GeneratedExercise> GenerateExercises(int circles, int count, std::uint64_t seed,
+                                                 ZoneSet shown) {
     std::vector<GeneratedExercise> exercises;
     if (circles < kMinSetCircles || circles > kMaxSetCircles || count < 1 ||
         count > kMaxGeneratedExercises)
         return exercises;
-    const auto wanted = static_cast<int>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(count), DistinctExerciseSets(circles)));
+    shown &= AllZones(circles);
+    const std::uint64_t choices = DistinctExerciseSets(circles, shown);
+    const auto wanted =
+        static_cast<int>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count), choices));
     exercises.reserve(static_cast<std::size_t>(wanted));
     Random random(seed);
-    const ZoneSet all = AllZones(circles);
+    // Sets are told apart, and judged empty or whole, by what the picture shows of them.
     std::unordered_set<ZoneSet> used;
     int level = 1;
     for (int slot = 0; slot < wanted; ++slot) {
@@ -176,8 +203,10 @@ std::vector<GeneratedExercise> GenerateExercises(int circles, int count, std::ui
             const LevelShape shape = kLevels[static_cast<std::size_t>(tryLevel - 1)];
             for (int attempt = 0; attempt < kTriesPerLevel; ++attempt) {
                 std::optional<Part> part = RandomExpression(random, circles, shape);
-                if (!part || part->zones == all || used.contains(part->zones)) continue;
-                used.insert(part->zones);
+                if (!part) continue;
+                const ZoneSet seen = part->zones & shown;
+                if (seen == 0 || seen == shown || used.contains(seen)) continue;
+                used.insert(seen);
                 found = MakeExercise(std::move(part->text), part->zones, tryLevel);
                 level = tryLevel;
                 break;
@@ -186,10 +215,9 @@ std::vector<GeneratedExercise> GenerateExercises(int circles, int count, std::ui
         if (!found) {
             // Every level is (nearly) used up, as with few circles: take the sets not yet used
             // in turn from a random start, each as its shortest expression.
-            const std::uint64_t choices = DistinctExerciseSets(circles);
             const std::uint64_t start = random.Below(choices);
             for (std::uint64_t i = 0; i < choices; ++i) {
-                const auto zones = static_cast<ZoneSet>(1 + (start + i) % choices);
+                const ZoneSet zones = Deposit(1 + (start + i) % choices, shown);
                 if (used.contains(zones)) continue;
                 used.insert(zones);
                 found = MakeExercise(ExpressionForZones(circles, zones), zones, level);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "diagram/core/set_notation.h"
+#include "diagram/core/zones.h"
 
 namespace rivo::diagram {
 
@@ -29,8 +30,10 @@ inline constexpr int kMaxGeneratedExercises = 600;
 
 // How many different sets a plain expression over `circles` circles (2 to 5) can have that are
 // neither empty nor every zone (the plain language never holds the outside zone): 2^(2^N - 1) - 2.
-// Two circles have 6, three 126; four and five more than any sheet holds.
+// Two circles have 6, three 126; four and five more than any sheet holds. With `shown`, the
+// zones a picture shows: how many different pictures such sets make, 2^|shown| - 2.
 std::uint64_t DistinctExerciseSets(int circles);
+std::uint64_t DistinctExerciseSets(int circles, ZoneSet shown);
 
 // `count` (1 to kMaxGeneratedExercises) exercises over `circles` circles (2 to 5), no two with the
 // same truth set, levels never falling: the first half (the larger one when `count` is odd) are
@@ -38,5 +41,11 @@ std::uint64_t DistinctExerciseSets(int circles);
 // three circles), it returns one exercise per set, so fewer than asked. A value out of range
 // returns nothing.
 std::vector<GeneratedExercise> GenerateExercises(int circles, int count, std::uint64_t seed);
+
+// The same for a picture that shows only the zones `shown` (the Euler diagrams of four and five
+// circles): no two exercises look alike there, and each shows some of its set and not all of
+// the picture. `shown` holding every zone gives the exercises above.
+std::vector<GeneratedExercise> GenerateExercises(int circles, int count, std::uint64_t seed,
+                                                 ZoneSet shown);
 
 }  // namespace rivo::diagram

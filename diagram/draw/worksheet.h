@@ -28,6 +28,20 @@ struct SheetDiagram {
     // A set in set notation, the outside zone included: drawn with its zones in the universe
     // frame instead of `regions` or `zones`.
     std::optional<UniverseSet> set = std::nullopt;
+    // A "write the expression" exercise: the exercise shows the shading and a blank line for
+    // the answer; the answer page shows `answer` (the shortest expression of the shading) and,
+    // when the caption differs from it, "or" and the caption.
+    bool reverse = false;
+    std::string answer = {};
+};
+
+// Where the answer pages go: after the exercises in the one PDF, or into a PDF of their own.
+enum class AnswerPlacement { kAfter, kSeparate };
+
+// The PDFs of a sheet: `answers` is empty when they come after the exercises.
+struct WorksheetFiles {
+    QByteArray exercises;
+    QByteArray answers;
 };
 
 inline constexpr std::size_t kSheetColumns = 2;
@@ -44,11 +58,19 @@ inline constexpr std::size_t kMaxCaptionBytes = 400;
 std::string SheetCaption(std::string_view expression);
 
 // The pages: ceil(n / 6) exercise pages, then as many answer pages, each with a heading (the
-// options' title, if any, before "Exercises" or "Answers"), the diagrams in 2 columns of 3,
-// numbered "1.", "2.", ... in the order given, each with its caption under it, elided to the
-// width of its cell; an answer whose set holds zones its diagram cannot show names them beside
-// its number. The diagrams are drawn with the options (hatch, fill, names: where there is one
+// options' title, if any, before "Exercises" or "Answers", and the page's number among the
+// pages of its part: "Exercises 2 / 3"), the diagrams in 2 columns of 3, numbered "1.", "2.",
+// ... in the order given, each with its caption under it, elided to the width of its cell; an
+// answer whose set holds zones its diagram cannot show names them beside its number. With a
+// title or a "write the expression" exercise, the exercise pages also get a line for the
+// pupil's name and the date, and the instruction: "Shade the set." or "Write an expression for
+// the shaded set." under the heading when the page holds one kind, beside each number when it
+// holds both. The diagrams are drawn with the options (hatch, fill, names: where there is one
 // per circle of the diagram), not the title. Needs a QGuiApplication (for the fonts).
+WorksheetFiles WorksheetPdfs(std::span<const SheetDiagram> diagrams, const RenderOptions& options,
+                             AnswerPlacement placement);
+
+// The exercises, then the answers, in one PDF.
 QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, const RenderOptions& options);
 
 }  // namespace rivo::diagram
