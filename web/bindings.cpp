@@ -4,6 +4,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -160,11 +161,24 @@ val Evaluate(const std::string& text, const std::string& notation, int circles) 
 // The universe frame around the shapes of every layout, as the desktop pictures draw it.
 constexpr double kFrameLeft = 4, kFrameRight = 396;
 
+// A coordinate to one decimal, as "%g" writes it. The layouts' paths hold thousands of numbers
+// on the way to the first picture, and printf was most of their cost.
 void AppendNumber(std::string& out, double value) {
     char buffer[32];
-    const double rounded = std::round(value * 10) / 10;
-    std::snprintf(buffer, sizeof buffer, "%g", rounded == 0 ? 0.0 : rounded);
-    out += buffer;
+    if (!(std::abs(value) < 1e5)) {
+        const double rounded = std::round(value * 10) / 10;
+        std::snprintf(buffer, sizeof buffer, "%g", rounded == 0 ? 0.0 : rounded);
+        out += buffer;
+        return;
+    }
+    const long long tenths = std::llround(value * 10);
+    if (tenths < 0) out += '-';
+    const long long magnitude = tenths < 0 ? -tenths : tenths;
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10).ptr);
+    if (magnitude % 10 != 0) {
+        out += '.';
+        out += static_cast<char>('0' + magnitude % 10);
+    }
 }
 
 void AppendPoint(std::string& out, diagram::VennPoint point) {

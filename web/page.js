@@ -17,6 +17,8 @@
   var exerciseQueue = [];
   var shortestTimer = 0;
   var el = {};
+  // The module starts compiling while the rest of the page loads.
+  var starting = createRivo();
 
   // ---- Small helpers ----
 
@@ -561,7 +563,7 @@
     el.stepDefs.setAttribute('class', 'defs');
     document.body.appendChild(el.stepDefs);
     readFragment();
-    createRivo().then(function (module) {
+    starting.then(function (module) {
       rivo = module;
       window.rivoModule = module;
       wire();
