@@ -17,8 +17,10 @@
   var exerciseQueue = [];
   var shortestTimer = 0;
   var el = {};
-  // The module starts compiling while the rest of the page loads.
-  var starting = createRivo();
+  // The module starts compiling while the rest of the page loads; a failure is shown once the
+  // page has its error line.
+  var starting = typeof createRivo === 'function' ? createRivo() : Promise.reject(new Error('rivo.js did not load'));
+  starting.catch(function () {});
 
   // ---- Small helpers ----
 
