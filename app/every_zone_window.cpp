@@ -72,6 +72,14 @@ QString ZoneInWords(int circles, Zone zone, bool inSet) {
                           : QStringLiteral(" \u2014 not in the set"));
 }
 
+void AnswerToolTip(const QHelpEvent& help, const QString& text, QWidget* owner) {
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(help.globalPos(), text, owner);
+    }
+}
+
 ZonePicture::ZonePicture(QWidget* parent) : QWidget(parent) {
     setFixedSize(kSide, kSide);
     setFocusPolicy(Qt::StrongFocus);
@@ -135,13 +143,8 @@ QString ZonePicture::ToolTipAt(const QPointF& at) const {
 
 bool ZonePicture::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const QString text = ToolTipAt(help->pos());
-        if (text.isEmpty()) {
-            QToolTip::hideText();
-        } else {
-            QToolTip::showText(help->globalPos(), text, this);
-        }
+        const auto& help = *static_cast<QHelpEvent*>(event);
+        AnswerToolTip(help, ToolTipAt(help.pos()), this);
         return true;
     }
     return QWidget::event(event);

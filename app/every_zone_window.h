@@ -16,6 +16,7 @@
 #include "diagram/core/zones.h"
 
 class QFocusEvent;
+class QHelpEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -29,6 +30,9 @@ namespace rivo::app {
 // only — in the set", without "only" where the zone lies in every circle, and "Outside every set
 // — not in the set" for zone 0.
 QString ZoneInWords(int circles, diagram::Zone zone, bool inSet);
+
+// Answers a tooltip event of `owner` with `text`, or hides the tooltip where the text is empty.
+void AnswerToolTip(const QHelpEvent& help, const QString& text, QWidget* owner);
 
 // The Venn picture of a set, 400 x 400, drawn at the screen's device-pixel ratio. It takes the
 // focus by Tab or a click; then the arrow keys, Home and End move a focus ring from zone to zone

@@ -30,7 +30,6 @@
 #include <QStringList>
 #include <QStyle>
 #include <QTextDocument>
-#include <QToolTip>
 #include <QWindow>
 #include <algorithm>
 #include <initializer_list>
@@ -518,13 +517,8 @@ QString Tfrm_gorsek::PictureToolTip(const QPoint& at) const {
 
 bool Tfrm_gorsek::eventFilter(QObject* watched, QEvent* event) {
     if (watched == IM && event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const QString text = PictureToolTip(help->pos());
-        if (text.isEmpty()) {
-            QToolTip::hideText();
-        } else {
-            QToolTip::showText(help->globalPos(), text, IM);
-        }
+        const auto& help = *static_cast<QHelpEvent*>(event);
+        AnswerToolTip(help, PictureToolTip(help.pos()), IM);
         return true;
     }
     if (watched == hiddenZonesMarker_ && event->type() == QEvent::MouseButtonRelease &&

@@ -4,6 +4,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -95,6 +96,10 @@ bool ValidCircles(int circles) {
     return circles >= diagram::kMinSetCircles && circles <= diagram::kMaxSetCircles;
 }
 
+diagram::LayoutKind LayoutKindOf(const std::string& layoutName) {
+    return layoutName == "euler" ? diagram::LayoutKind::kEuler : diagram::LayoutKind::kVenn;
+}
+
 // What a text means: its truth set, or an error with its 1-based column (0: the text as a whole,
 // as the plain language reports its errors).
 struct Reading {
@@ -156,17 +161,39 @@ val Evaluate(const std::string& text, const std::string& notation, int circles) 
 // The universe frame around the shapes of every layout, as the desktop pictures draw it.
 constexpr double kFrameLeft = 4, kFrameRight = 396;
 
+// A coordinate to one decimal, as "%g" writes it. The layouts' paths hold thousands of numbers
+// on the way to the first picture, and printf was most of their cost.
 void AppendNumber(std::string& out, double value) {
     char buffer[32];
-    const double rounded = std::round(value * 10) / 10;
-    std::snprintf(buffer, sizeof buffer, "%g", rounded == 0 ? 0.0 : rounded);
-    out += buffer;
+    if (!(std::abs(value) < 1e5)) {
+        const double rounded = std::round(value * 10) / 10;
+        std::snprintf(buffer, sizeof buffer, "%g", rounded == 0 ? 0.0 : rounded);
+        out += buffer;
+        return;
+    }
+    const long long tenths = std::llround(value * 10);
+    if (tenths < 0) out += '-';
+    const long long magnitude = tenths < 0 ? -tenths : tenths;
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10).ptr);
+    if (magnitude % 10 != 0) {
+        out += '.';
+        out += static_cast<char>('0' + magnitude % 10);
+    }
 }
 
 void AppendPoint(std::string& out, diagram::VennPoint point) {
     AppendNumber(out, point.x);
     out += ' ';
     AppendNumber(out, point.y);
+}
+
+void AppendCubic(std::string& out, const diagram::VennCubic& c) {
+    out += 'C';
+    AppendPoint(out, c.control1);
+    out += ' ';
+    AppendPoint(out, c.control2);
+    out += ' ';
+    AppendPoint(out, c.end);
 }
 
 std::string LoopsPath(std::span<const diagram::VennShape> shapes,
@@ -177,14 +204,8 @@ std::string LoopsPath(std::span<const diagram::VennShape> shapes,
         AppendPoint(path, loop.front().start);
         for (const diagram::OutlinePiece& piece : loop) {
             for (const diagram::VennCubic& c :
-                 diagram::PieceCubics(shapes[piece.shape], piece.from, piece.sweep)) {
-                path += 'C';
-                AppendPoint(path, c.control1);
-                path += ' ';
-                AppendPoint(path, c.control2);
-                path += ' ';
-                AppendPoint(path, c.end);
-            }
+                 diagram::PieceCubics(shapes[piece.shape], piece.from, piece.sweep))
+                AppendCubic(path, c);
         }
         path += 'Z';
     }
@@ -195,14 +216,8 @@ std::string ShapePath(const diagram::VennShape& shape) {
     const diagram::VennPath bezier = diagram::VennBezierPath(shape, diagram::kVennUnits);
     std::string path = "M";
     AppendPoint(path, bezier.start);
-    for (const diagram::VennCubic& c : bezier.cubics) {
-        path += 'C';
-        AppendPoint(path, c.control1);
-        path += ' ';
-        AppendPoint(path, c.control2);
-        path += ' ';
-        AppendPoint(path, c.end);
-    }
+    for (const diagram::VennCubic& c : bezier.cubics)
+        AppendCubic(path, c);
     return path + 'Z';
 }
 
@@ -213,8 +228,7 @@ std::string ShapePath(const diagram::VennShape& shape) {
 val Layout(int circles, const std::string& layoutName) {
     static std::map<std::pair<int, bool>, val> cache;
     if (!ValidCircles(circles)) return val::null();
-    const diagram::DiagramKind kind = diagram::KindOf(
-        circles, layoutName == "euler" ? diagram::LayoutKind::kEuler : diagram::LayoutKind::kVenn);
+    const diagram::DiagramKind kind = diagram::KindOf(circles, LayoutKindOf(layoutName));
     const std::pair key{circles, kind.layout == diagram::LayoutKind::kVenn};
     if (const auto found = cache.find(key); found != cache.end()) return found->second;
 
@@ -276,8 +290,7 @@ val Layout(int circles, const std::string& layoutName) {
 val ZonePoints(int circles, const std::string& layoutName) {
     val points = val::array();
     if (!ValidCircles(circles)) return points;
-    const diagram::DiagramKind kind = diagram::KindOf(
-        circles, layoutName == "euler" ? diagram::LayoutKind::kEuler : diagram::LayoutKind::kVenn);
+    const diagram::DiagramKind kind = diagram::KindOf(circles, LayoutKindOf(layoutName));
     for (const diagram::ZonePlace& place : diagram::ZonePlaces(kind)) {
         if (!place.drawn) {
             points.call<void>("push", val::null());
@@ -333,6 +346,9 @@ val Steps(const std::string& text, const std::string& notation, int circles) {
     } catch (const std::exception& e) {
         answer.set("error", ErrorText(e));
         answer.set("report", rivo::expr::WithFullStop(ErrorText(e)));
+    } catch (...) {
+        answer.set("error", std::string("Unexpected error"));
+        answer.set("report", std::string("Unexpected error."));
     }
     return answer;
 }
@@ -366,14 +382,17 @@ std::string Express(double setValue, const std::string& notation, int circles) {
     return diagram::ExpressionForZones(circles, diagram::ToZoneSet(set));
 }
 
-// exercises(circles, count, seed): [{plain, set, truth, reverse, level}] from the generator,
-// the shading ones first, then the reverse ones.
-val Exercises(int circles, int count, double seed) {
+// exercises(circles, count, seed, layout): [{plain, set, truth, reverse, level}] from the
+// generator, the shading ones first, then the reverse ones. On the Euler layout of four and five
+// circles, which has no region for some zones, no exercise is blank or looks like another there.
+val Exercises(int circles, int count, double seed, const std::string& layoutName) {
     val items = val::array();
     // Seeds are whole numbers below 2^53, as JavaScript's numbers hold them exactly.
-    if (!(seed >= 0 && seed < 9007199254740992.0)) return items;
+    if (!ValidCircles(circles) || !(seed >= 0 && seed < 9007199254740992.0)) return items;
+    const auto size = diagram::EulerSizeOf(diagram::KindOf(circles, LayoutKindOf(layoutName)));
+    const diagram::ZoneSet shown = size ? diagram::DrawnZones(*size) : diagram::AllZones(circles);
     for (const diagram::GeneratedExercise& exercise :
-         diagram::GenerateExercises(circles, count, static_cast<std::uint64_t>(seed))) {
+         diagram::GenerateExercises(circles, count, static_cast<std::uint64_t>(seed), shown)) {
         val item = val::object();
         item.set("plain", exercise.plain);
         item.set("set", exercise.set);

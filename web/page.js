@@ -17,6 +17,10 @@
   var exerciseQueue = [];
   var shortestTimer = 0;
   var el = {};
+  // The module starts compiling while the rest of the page loads; a failure is shown once the
+  // page has its error line.
+  var starting = typeof createRivo === 'function' ? createRivo() : Promise.reject(new Error('rivo.js did not load'));
+  starting.catch(function () {});
 
   // ---- Small helpers ----
 
@@ -73,7 +77,7 @@
   function readFragment() {
     var params = new URLSearchParams(location.hash.replace(/^#/, ''));
     var n = Number(params.get('n'));
-    if (n >= 2 && n <= 5) state.n = n;
+    if (Number.isInteger(n) && n >= 2 && n <= 5) state.n = n;
     if (params.get('layout') === 'venn' || params.get('layout') === 'euler') state.layout = params.get('layout');
     if (params.get('notation') === 'set' || params.get('notation') === 'plain') state.notation = params.get('notation');
     if (params.has('e')) state.e = params.get('e');
@@ -197,9 +201,10 @@
     // What the plain language's lenient reading did not read as written.
     el.note.textContent = answer.note ? 'Note: ' + answer.note : '';
     el.expression.setAttribute('aria-invalid', answer.error ? 'true' : 'false');
+    if (!answer.error) current = { set: answer.set >>> 0 };
+    // Also on an error: a picture just rebuilt gets its zones' names and the last good shading.
+    paint();
     if (!answer.error) {
-      current = { set: answer.set >>> 0 };
-      paint();
       scheduleShortest();
       if (el.stepsPanel.open) showSteps();
     }
@@ -358,8 +363,10 @@
 
   function newExercise() {
     // A few at a time, in the generator's order, so both kinds come in turn.
-    if (!exerciseQueue.length || exerciseQueue.n !== state.n) {
-      var items = rivo.exercises(state.n, 8, randomSeed());
+    // The Euler pictures of four and five circles lack some zones: their exercises differ there.
+    var key = state.n + state.layout;
+    if (!exerciseQueue.length || exerciseQueue.key !== key) {
+      var items = rivo.exercises(state.n, 8, randomSeed(), state.layout);
       var shading = items.filter(function (item) { return !item.reverse; });
       var reverse = items.filter(function (item) { return item.reverse; });
       exerciseQueue = [];
@@ -367,7 +374,7 @@
         if (shading.length) exerciseQueue.push(shading.shift());
         if (reverse.length) exerciseQueue.push(reverse.shift());
       }
-      exerciseQueue.n = state.n;
+      exerciseQueue.key = key;
     }
     if (!exerciseQueue.length) return;
     var item = exerciseQueue.shift();
@@ -400,8 +407,9 @@
       }
       given = answer.set >>> 0;
     }
-    // A shading can only hold the zones this picture draws; a written answer is compared on all.
-    var scope = item.reverse ? universe() : universe() & picture.mask;
+    // Compared on the zones this picture draws: a zone it cannot show cannot be shaded, nor read
+    // from the given shading.
+    var scope = universe() & picture.mask;
     var differ = ((given ^ item.truth) & scope) >>> 0;
     exercise.differ = differ;
     el.exerciseResult.dataset.differ = zonesOf(differ, state.n).join(',');
@@ -491,6 +499,7 @@
     });
     el.layout.addEventListener('change', function () {
       state.layout = el.layout.value;
+      leaveExercise();
       rebuild();
     });
     el.notation.addEventListener('change', function () {
@@ -537,9 +546,9 @@
     el.downloadSvg.addEventListener('click', downloadSvg);
     el.downloadPng.addEventListener('click', downloadPng);
     window.addEventListener('hashchange', function () {
-      var before = state.n + state.notation;
+      var before = state.n + state.layout + state.notation;
       readFragment();
-      if (state.n + state.notation !== before) leaveExercise();
+      if (state.n + state.layout + state.notation !== before) leaveExercise();
       rebuild();
     });
   }
@@ -556,7 +565,7 @@
     el.stepDefs.setAttribute('class', 'defs');
     document.body.appendChild(el.stepDefs);
     readFragment();
-    createRivo().then(function (module) {
+    starting.then(function (module) {
       rivo = module;
       window.rivoModule = module;
       wire();

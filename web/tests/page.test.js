@@ -60,6 +60,8 @@ for (const [way, base] of Object.entries(kWays)) {
         ['#n=4&layout=venn&notation=plain&e=a*c-b-d', ['AC'], ''],
         [`#n=3&layout=euler&notation=set&e=${encodeURIComponent('(A ∪ B)′')}`, ['none', 'C'], ''],
         ['#n=2&layout=venn&notation=set&e=A%20%5C%20B', ['A'], ''],
+        // A count that is no whole number leaves the default of three circles.
+        ['#n=2.5&layout=venn&notation=set&e=A%20%5C%20B', ['A', 'AC'], ''],
         [`#n=3&notation=set&e=${encodeURIComponent('A ∪ ∩ B')}`, null, /^Column 5: /],
         ['#n=3&notation=plain&e=1%2F0', null, /division by zero/],
       ];
@@ -67,6 +69,9 @@ for (const [way, base] of Object.entries(kWays)) {
         const page = await openPage(browser, base() + fragment);
         try {
           if (zones) assert.deepEqual(await shaded(page), zones, fragment);
+          // Every zone is named, also where the first reading failed.
+          assert.deepEqual(await page.$$eval('#diagram [data-zone]:not([aria-label^="Zone "])',
+              (all) => all.map((z) => z.dataset.zone)), [], fragment);
           const message = await page.$eval('#error', (e) => e.textContent);
           if (error) assert.match(message, error, fragment); else assert.equal(message, '', fragment);
           assert.deepEqual(page.foreign, [], 'requests outside the origin');
@@ -214,6 +219,38 @@ describe('the page in use', () => {
         }
       }
       assert.deepEqual([...kinds].sort(), ['reverse', 'shade']);
+
+      // The Euler pictures of four and five circles lack zones: every exercise of a batch shows
+      // some of its set and not all of the picture, and no two look alike there.
+      for (const n of [4, 5]) {
+        await page.evaluate((n) => { location.hash = `n=${n}&layout=euler&notation=set&e=A`; }, n);
+        await page.waitForFunction((n) => document.getElementById('circles').value === String(n) &&
+            document.getElementById('layout').value === 'euler', {}, n);
+        const drawn = (setOf(await page.$$eval('#diagram [data-zone]', (all) => all.map((z) => z.dataset.zone))) & ~1) >>> 0;
+        const seen = new Set();
+        for (let round = 0; round < 8; ++round) {
+          await page.click('#exercise-new');
+          const [kind, text] = await page.$eval('#exercise-prompt', (e) => [e.dataset.kind, e.dataset.expression]);
+          const evaluated = await page.evaluate((t, n) => window.rivoModule.evaluate(t, 'set', n).set >>> 0, text, n);
+          const shown = ((kind === 'reverse' ? setOf(await shaded(page)) : evaluated) & drawn) >>> 0;
+          assert.ok(shown !== 0 && shown !== drawn, `${n}: ${text} shows ${namesOf(shown, n)}`);
+          assert.ok(!seen.has(shown), `${n}: ${text} looks like another exercise`);
+          seen.add(shown);
+          if (kind === 'reverse') {
+            // An answer that matches the picture is right, whatever it says of the zones not drawn.
+            const answer = await page.evaluate((s, n) => window.rivoModule.express(s, 'set', n), shown, n);
+            await page.type('#exercise-answer', answer);
+            await page.click('#exercise-check');
+            assert.equal(await page.$eval('#exercise-result', (e) => e.textContent), 'Correct.', answer);
+          }
+        }
+        // The module's largest batch holds to the same.
+        const batch = await page.evaluate((n, drawn) => window.rivoModule.exercises(n, 600, 7, 'euler')
+            .map((item) => (item.truth & drawn) >>> 0), n, drawn);
+        assert.equal(batch.length, 600);
+        assert.equal(new Set(batch).size, 600, `${n}: two exercises look alike`);
+        assert.ok(!batch.includes(0) && !batch.includes(drawn), `${n}: a blank or full picture`);
+      }
       assert.deepEqual(page.problems, []);
     } finally {
       await page.close();
