@@ -356,8 +356,11 @@ int RunSheet(const Arguments& args, std::ostream&) {
                                         {targets[1], BytesOf(pdfs.answers)}};
     if (const auto failure = files::WriteFilesAtomically(written)) {
         std::cerr << "rivo-cli: cannot write the sheet to " << targets[failure->index] << ": "
-                  << failure->reason << "; neither " << targets[0] << " nor " << targets[1]
-                  << " is written\n";
+                  << failure->reason;
+        // The reason names a file that could not be put back; the others are as they were.
+        if (failure->restored)
+            std::cerr << "; neither " << targets[0] << " nor " << targets[1] << " is written";
+        std::cerr << '\n';
         return 1;
     }
     return status;
