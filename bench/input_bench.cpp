@@ -7,7 +7,8 @@
 //  - an input that never ends (/dev/zero as the sheet's FILE, as its standard input, and as the
 //    standard input of draw --batch): well under a second, 0.5 s;
 //  - the inputs a run's budget bounds, each under 2 s: ten costly lines of a sheet, two texts
-//    of equal that each need more than half a run's work, a megabyte of failing sheet lines;
+//    of equal that each need more than half a run's work, a megabyte of failing sheet lines,
+//    600 "write the expression" lines of one of the costliest five-circle shadings to answer;
 //  - steps of the longest chain, refused for its size, in about the time regions takes to
 //    answer for the same text (at most 1.5 times).
 // The label says the exit status seen; a run whose status is not the expected one is an error.
@@ -68,6 +69,10 @@ void WriteInputs(const fs::path& folder) {
     Write(folder / "failing.txt", failing);
     Write(folder / "chain.txt", ShapedText(TextShape::kLeftChain, rivo::expr::kMaxExpressionBytes));
     Write(folder / "empty.txt", "");
+    std::string parity;
+    for (int i = 0; i < 600; ++i)
+        parity += "?\tA \u0394 B \u0394 C \u0394 D \u0394 E\n";
+    Write(folder / "parity.txt", parity);
 }
 
 void RunInput(benchmark::State& state, const Input& input, const fs::path& folder) {
@@ -121,6 +126,10 @@ int main(int argc, char** argv) {
         {"costly_sheet_lines", {"sheet", "3", "{}/costly.txt", "-o", "{}/c.pdf"}, "empty.txt", 1},
         {"equal_of_two_halves", {"equal", "3", half, half}, "empty.txt", 1},
         {"failing_sheet_lines", {"sheet", "3", "{}/failing.txt", "-o", "{}/f.pdf"}, "empty.txt", 1},
+        {"reverse_sheet_lines",
+         {"sheet", "5", "{}/parity.txt", "--notation", "set", "-o", "{}/p.pdf"},
+         "empty.txt",
+         0},
         {"steps_longest_chain", {"steps", "3", "-"}, "chain.txt", 1},
         {"regions_longest_chain", {"regions", "3", "-"}, "chain.txt", 0},
     };

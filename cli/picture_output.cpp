@@ -32,12 +32,18 @@ diagram::RenderOptions RenderOptionsOf(const Arguments& args, int circles) {
     return options;
 }
 
-int WriteDiagramPicture(const Arguments& args, diagram::DiagramKind kind,
-                        const diagram::Drawing& drawing, QImage& scratch, const std::string& file,
-                        expr::RunBudget& budget, files::Sync sync, std::string_view prefix) {
+namespace {
+
+// The one road of a picture file: the request of `kind` with the options of `args`, its raster
+// charged to `budget`, the picture `make` draws for it, written to `file`.
+template <typename Make>
+int WriteRequestedPicture(const Arguments& args, diagram::DiagramKind kind, bool universe,
+                          const std::string& file, expr::RunBudget& budget, files::Sync sync,
+                          std::string_view prefix, Make make) {
     diagram::PictureRequest request(kind);
     request.format = diagram::PictureFormatOf(file);
     request.options = RenderOptionsOf(args, kind.circles);
+    request.options.universe = universe;
     if (args.size) request.side = PictureSide(*args.size);
     // The raster, and about as much again for its encoding; a vector format draws no raster.
     // What the budget refuses here is the picture, not the expression.
@@ -47,16 +53,37 @@ int WriteDiagramPicture(const Arguments& args, diagram::DiagramKind kind,
     } catch (const expr::PipelineError&) {
         throw expr::PipelineError(kPictureTooLargeMessage);
     }
-    const diagram::Picture picture =
-        diagram::EulerSizeOf(kind)
-            ? diagram::MakePicture(request, drawing.regions, scratch)
-            : diagram::MakeZonePicture(request, diagram::FromZoneSet(drawing.zones), scratch);
+    const diagram::Picture picture = make(request);
     if (const auto failure = diagram::WritePicture(picture, file, sync)) {
         std::cerr << "rivo-cli: " << prefix << "cannot write the picture to " << file << ": "
                   << *failure << '\n';
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int WriteDiagramPicture(const Arguments& args, diagram::DiagramKind kind,
+                        const diagram::Drawing& drawing, QImage& scratch, const std::string& file,
+                        expr::RunBudget& budget, files::Sync sync, std::string_view prefix) {
+    return WriteRequestedPicture(
+        args, kind, /*universe=*/false, file, budget, sync, prefix,
+        [&](const diagram::PictureRequest& request) {
+            return diagram::EulerSizeOf(kind)
+                       ? diagram::MakePicture(request, drawing.regions, scratch)
+                       : diagram::MakeZonePicture(request, diagram::FromZoneSet(drawing.zones),
+                                                  scratch);
+        });
+}
+
+int WriteUniversePicture(const Arguments& args, diagram::DiagramKind kind, diagram::UniverseSet set,
+                         QImage& scratch, const std::string& file, expr::RunBudget& budget,
+                         files::Sync sync, std::string_view prefix) {
+    return WriteRequestedPicture(args, kind, /*universe=*/true, file, budget, sync, prefix,
+                                 [&](const diagram::PictureRequest& request) {
+                                     return diagram::MakeZonePicture(request, set, scratch);
+                                 });
 }
 
 }  // namespace rivo::cli

@@ -9,6 +9,7 @@
 #include "cli/arguments.h"
 #include "diagram/core/diagram_size.h"
 #include "diagram/core/evaluate_diagram.h"
+#include "diagram/core/set_notation.h"
 #include "diagram/draw/geometric_renderer.h"
 #include "expr/budget.h"
 #include "files/atomic_file.h"
@@ -36,5 +37,11 @@ int WriteDiagramPicture(const Arguments& args, diagram::DiagramKind kind,
                         const diagram::Drawing& drawing, QImage& scratch, const std::string& file,
                         expr::RunBudget& budget, files::Sync sync = files::Sync::kNow,
                         std::string_view prefix = {});
+
+// The same for a set over every zone, the outside one included: drawn in the universe frame, in
+// either layout.
+int WriteUniversePicture(const Arguments& args, diagram::DiagramKind kind, diagram::UniverseSet set,
+                         QImage& scratch, const std::string& file, expr::RunBudget& budget,
+                         files::Sync sync = files::Sync::kNow, std::string_view prefix = {});
 
 }  // namespace rivo::cli

@@ -13,7 +13,6 @@
 #include "diagram/core/set_writer.h"
 #include "diagram/core/zone_list.h"
 #include "diagram/core/zones.h"
-#include "diagram/draw/picture_plan.h"
 #include "diagram/draw/picture_writer.h"
 #include "expr/error.h"
 
@@ -38,29 +37,6 @@ std::string UniverseZoneList(diagram::UniverseSet set) {
     const std::string inside = diagram::ZoneListText(diagram::ToZoneSet(set));
     if ((set & diagram::kOutsideZone) == 0) return inside;
     return std::string(diagram::kOutsideZoneName) + (inside.empty() ? "" : ",") + inside;
-}
-
-int WriteUniversePicture(const Arguments& args, diagram::DiagramKind kind, diagram::UniverseSet set,
-                         QImage& scratch, const std::string& file, expr::RunBudget& budget,
-                         files::Sync sync, std::string_view prefix) {
-    diagram::PictureRequest request(kind);
-    request.format = diagram::PictureFormatOf(file);
-    request.options = RenderOptionsOf(args, kind.circles);
-    request.options.universe = true;
-    if (args.size) request.side = PictureSide(*args.size);
-    expr::ScopedCharge charge(budget);
-    try {
-        charge.Add(2 * diagram::PlanPicture(request).RasterBytes());
-    } catch (const expr::PipelineError&) {
-        throw expr::PipelineError(kPictureTooLargeMessage);
-    }
-    const diagram::Picture picture = diagram::MakeZonePicture(request, set, scratch);
-    if (const auto failure = diagram::WritePicture(picture, file, sync)) {
-        std::cerr << "rivo-cli: " << prefix << "cannot write the picture to " << file << ": "
-                  << *failure << '\n';
-        return 1;
-    }
-    return 0;
 }
 
 namespace {

@@ -3,7 +3,6 @@
 // and drawn within the universe frame.
 #pragma once
 
-#include <QImage>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -12,8 +11,6 @@
 #include "cli/arguments.h"
 #include "diagram/core/diagram_size.h"
 #include "diagram/core/set_notation.h"
-#include "expr/budget.h"
-#include "files/atomic_file.h"
 
 namespace rivo::cli {
 
@@ -33,12 +30,6 @@ diagram::SetReading ReadSetText(std::string_view text, int circles);
 // The zones of a set as a list, the outside zone first by its name: "none,A,AB"; the empty set
 // is the empty text.
 std::string UniverseZoneList(diagram::UniverseSet set);
-
-// The picture of a set in the universe frame, in either layout; otherwise as
-// WriteDiagramPicture.
-int WriteUniversePicture(const Arguments& args, diagram::DiagramKind kind, diagram::UniverseSet set,
-                         QImage& scratch, const std::string& file, expr::RunBudget& budget,
-                         files::Sync sync = files::Sync::kNow, std::string_view prefix = {});
 
 // The commands' set-notation forms; the Run* of each command hands over to them.
 int RunDrawInSetNotation(const Arguments& args, std::ostream& out);

@@ -6,11 +6,13 @@
 #include <cerrno>
 #include <future>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 #include <vector>
 
 #include "cli/commands.h"
@@ -153,6 +155,13 @@ std::vector<diagram::SheetDiagram> DiagramsOfLines(const Arguments& args, int de
             status = 1;
             continue;
         }
+        if (reverse && IsSkippedLine(expression)) {
+            ReportLine(number,
+                       "no expression follows the \"?\" and its tab; the line is left out "
+                       "of the sheet");
+            status = 1;
+            continue;
+        }
         if (diagrams.size() == diagram::kMaxSheetDiagrams) {
             std::cerr << "rivo-cli: line " << number << ": a sheet holds at most "
                       << diagram::kMaxSheetDiagrams
@@ -269,28 +278,45 @@ std::vector<diagram::SheetDiagram> GeneratedDiagrams(const Arguments& args, int 
 }
 
 // The answers of the reverse exercises: the shortest expression of each shading, which for five
-// circles takes about a millisecond, so that 300 of them are worked out on two threads.
+// circles takes from one to about ten milliseconds, so that they are worked out on two threads,
+// and each shading once however often the sheet asks it.
 void FillAnswers(std::vector<diagram::SheetDiagram>& diagrams) {
-    std::vector<diagram::SheetDiagram*> reverse;
+    // A shading: its circles, layout, notation and set.
+    using Shading = std::tuple<int, diagram::LayoutKind, bool, diagram::UniverseSet>;
+    std::map<Shading, std::vector<diagram::SheetDiagram*>> asked;
     for (auto& sheet : diagrams) {
-        if (sheet.reverse) reverse.push_back(&sheet);
+        if (sheet.reverse)
+            asked[{sheet.kind.circles, sheet.kind.layout, sheet.set.has_value(),
+                   sheet.set.value_or(sheet.zones)}]
+                .push_back(&sheet);
     }
-    const auto answer = [&reverse](std::size_t first) {
-        for (std::size_t i = first; i < reverse.size(); i += 2) {
-            diagram::SheetDiagram& sheet = *reverse[i];
-            sheet.answer = diagram::SheetCaption(
+    std::vector<const std::vector<diagram::SheetDiagram*>*> shadings;
+    for (const auto& [shading, sheets] : asked)
+        shadings.push_back(&sheets);
+    const auto answer = [&shadings](std::size_t first) {
+        for (std::size_t i = first; i < shadings.size(); i += 2) {
+            const diagram::SheetDiagram& sheet = *shadings[i]->front();
+            const std::string text = diagram::SheetCaption(
                 sheet.set ? diagram::ExpressionInSetNotation(sheet.kind.circles, *sheet.set)
                           : ShortestAnswer(sheet.kind, sheet.zones));
+            for (diagram::SheetDiagram* same : *shadings[i])
+                same->answer = text;
         }
     };
-    if (reverse.size() < 16) {
+    if (shadings.size() < 16) {
         answer(0);
         answer(1);
         return;
     }
-    auto other = std::async(std::launch::async, answer, std::size_t{1});
+    std::future<void> other;
+    try {
+        other = std::async(std::launch::async, answer, std::size_t{1});
+    } catch (const std::system_error&) {
+        // No second thread to be had: one does it all.
+        answer(1);
+    }
     answer(0);
-    other.get();
+    if (other.valid()) other.get();
 }
 
 // OUT.pdf -> OUT-answers.pdf: beside it, with the same extension.
@@ -356,8 +382,11 @@ int RunSheet(const Arguments& args, std::ostream&) {
                                         {targets[1], BytesOf(pdfs.answers)}};
     if (const auto failure = files::WriteFilesAtomically(written)) {
         std::cerr << "rivo-cli: cannot write the sheet to " << targets[failure->index] << ": "
-                  << failure->reason << "; neither " << targets[0] << " nor " << targets[1]
-                  << " is written\n";
+                  << failure->reason;
+        // The reason names a file that could not be put back; the others are as they were.
+        if (failure->restored)
+            std::cerr << "; neither " << targets[0] << " nor " << targets[1] << " is written";
+        std::cerr << '\n';
         return 1;
     }
     return status;

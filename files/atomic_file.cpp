@@ -286,7 +286,7 @@ std::optional<GroupFailure> WriteFilesAtomically(std::span<const FileBytes> file
             return GroupFailure{i, *failure};
         }
     }
-    const auto undo = [&](std::size_t count, std::string& reason) {
+    const auto undo = [&](std::size_t count, GroupFailure& failure) {
         for (std::size_t j = count; j-- > 0;) {
             Entry& entry = entries[j];
             bool undone = true;
@@ -295,7 +295,9 @@ std::optional<GroupFailure> WriteFilesAtomically(std::span<const FileBytes> file
                 undone = rename(entry.kept.c_str(), entry.target.c_str()) == 0;
             if (entry.done == Done::kCreated) undone = unlink(entry.target.c_str()) == 0;
             if (entry.done == Done::kReplaced || !undone) {
-                reason += "; " + files[j].file + " was replaced already and could not be restored";
+                failure.reason +=
+                    "; " + files[j].file + " was replaced already and could not be restored";
+                failure.restored = false;
             }
         }
     };
@@ -326,7 +328,7 @@ std::optional<GroupFailure> WriteFilesAtomically(std::span<const FileBytes> file
         }
         if (!committed) {
             GroupFailure failure{i, ErrorText(errno)};
-            undo(i, failure.reason);
+            undo(i, failure);
             return failure;
         }
     }

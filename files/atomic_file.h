@@ -34,10 +34,12 @@ struct FileBytes {
     std::string_view bytes;
 };
 
-// Why a group write failed: the file it failed on (its index) and why.
+// Why a group write failed: the file it failed on (its index) and why; `restored` is false when
+// an earlier file was replaced already and could not be put back (the reason names it).
 struct GroupFailure {
     std::size_t index = 0;
     std::string reason;
+    bool restored = true;
 };
 
 // Replaces every file of `files` with its bytes, or leaves every one as it was: each new file is

@@ -150,7 +150,9 @@ def main(out_dir, quick):
             ("endless_batch_stdin", "draw --batch from /dev/zero", ENDLESS_MS),
             ("costly_sheet_lines", "sheet of ten costly lines (one budget)", TIME_LIMIT_MS),
             ("equal_of_two_halves", "equal of two texts of 58% of a budget", TIME_LIMIT_MS),
-            ("failing_sheet_lines", "sheet of 1 MiB of failing lines", TIME_LIMIT_MS)]:
+            ("failing_sheet_lines", "sheet of 1 MiB of failing lines", TIME_LIMIT_MS),
+            ("reverse_sheet_lines", "sheet of 600 lines asking one costly shading",
+             TIME_LIMIT_MS)]:
         ms = fastest_ms(inputs, f"{name}/real_time")
         check(f"rivo-cli {target}", f"{ms:.0f} ms", f"<= {limit:g} ms", ms <= limit,
               ms < SLOWDOWN * limit)

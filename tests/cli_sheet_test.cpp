@@ -216,12 +216,13 @@ TEST_F(CliSheet, TitleNameLineAndReverseExercises) {
     EXPECT_EQ(pages[1].find("Name:"), std::string::npos);
     EXPECT_EQ(pages[1].find("or a-b"), std::string::npos);
 
-    // In set notation the answer is the shortest set-notation text.
+    // In set notation the answer is the shortest set-notation text; a shading asked twice gets
+    // it both times.
     const auto set = RunProcess(kCli, {"sheet", "3", "-", "--notation", "set", "-o", File("n.pdf")},
-                                "?\tB\u2229A\n");
+                                "?\tB\u2229A\n?\tA \u2229 B\n");
     ASSERT_EQ(set.status, 0) << set.err;
     ExpectInOrder(PageTexts(File("n.pdf"))[1],
-                  {"Answers 1 / 1", "1.", "A \u2229 B\nor B\u2229A\n"});
+                  {"Answers 1 / 1", "1.", "A \u2229 B\nor B\u2229A\n", "2.", "A \u2229 B\n"});
 
     // The exercise page shows the two reverse shadings and not the first one.
     ASSERT_EQ(

@@ -298,8 +298,4 @@ WorksheetFiles WorksheetPdfs(std::span<const SheetDiagram> diagrams, const Rende
     return files;
 }
 
-QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, const RenderOptions& options) {
-    return WorksheetPdfs(diagrams, options, AnswerPlacement::kAfter).exercises;
-}
-
 }  // namespace rivo::diagram

@@ -70,7 +70,4 @@ std::string SheetCaption(std::string_view expression);
 WorksheetFiles WorksheetPdfs(std::span<const SheetDiagram> diagrams, const RenderOptions& options,
                              AnswerPlacement placement);
 
-// The exercises, then the answers, in one PDF.
-QByteArray WorksheetPdf(std::span<const SheetDiagram> diagrams, const RenderOptions& options);
-
 }  // namespace rivo::diagram
