@@ -124,14 +124,7 @@ std::optional<Part> RandomExpression(Random& random, int circles, LevelShape sha
         joined.zones = zones;
         joined.op = op;
         joined.depth = std::max(left.depth + (wrapLeft ? 1 : 0), right.depth + (wrapRight ? 1 : 0));
-        joined.text.reserve(left.text.size() + right.text.size() + 5);
-        if (wrapLeft) joined.text += '(';
-        joined.text += left.text;
-        if (wrapLeft) joined.text += ')';
-        joined.text += op;
-        if (wrapRight) joined.text += '(';
-        joined.text += right.text;
-        if (wrapRight) joined.text += ')';
+        joined.text = JoinPlainTexts(left.text, op, right.text, wrapLeft, wrapRight);
         left = std::move(joined);
         for (auto i = at + 1; i + 1 < static_cast<std::size_t>(size); ++i)
             parts[i] = std::move(parts[i + 1]);

@@ -70,14 +70,7 @@ Candidate Join(const Candidate& left, char op, const Candidate& right) {
     joined.letters = left.letters + right.letters;
     joined.parens = JoinedParens(left, op, right);
     joined.form = op == '*' ? Form::kProduct : Form::kSum;
-    joined.text.reserve(left.text.size() + right.text.size() + 5);
-    if (wrapLeft) joined.text += '(';
-    joined.text += left.text;
-    if (wrapLeft) joined.text += ')';
-    joined.text += op;
-    if (wrapRight) joined.text += '(';
-    joined.text += right.text;
-    if (wrapRight) joined.text += ')';
+    joined.text = JoinPlainTexts(left.text, op, right.text, wrapLeft, wrapRight);
     return joined;
 }
 
@@ -689,6 +682,20 @@ std::string ExpressionInSetNotation(int circles, UniverseSet set) {
         if (utf8::CharacterCount(other) < utf8::CharacterCount(best)) best = std::move(other);
     }
     return best;
+}
+
+std::string JoinPlainTexts(std::string_view left, char op, std::string_view right, bool wrapLeft,
+                           bool wrapRight) {
+    std::string text;
+    text.reserve(left.size() + right.size() + 5);
+    if (wrapLeft) text += '(';
+    text += left;
+    if (wrapLeft) text += ')';
+    text += op;
+    if (wrapRight) text += '(';
+    text += right;
+    if (wrapRight) text += ')';
+    return text;
 }
 
 }  // namespace rivo::diagram

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "diagram/core/diagram_size.h"
 #include "diagram/core/set_notation.h"
@@ -28,5 +29,10 @@ std::string ExpressionForZones(int circles, ZoneSet zones);
 // or that complement carried into its top operator, "A′ ∩ B′", whichever has fewer characters.
 // Written as WriteSetNotation writes, so ReadSetNotation reads it back as exactly `set`.
 std::string ExpressionInSetNotation(int circles, UniverseSet set);
+
+// Two plain texts joined by `op` ('+', '*' or '-'), each in parentheses where asked: the one
+// writer of a binary node for the search above and the exercise generator.
+std::string JoinPlainTexts(std::string_view left, char op, std::string_view right, bool wrapLeft,
+                           bool wrapRight);
 
 }  // namespace rivo::diagram
