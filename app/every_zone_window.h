@@ -115,11 +115,11 @@ class EveryZoneWindow : public QWidget {
     // shows under the line and the picture keeps its last good state.
     void ReadLine();
 
-    QLineEdit* line_;
-    QSpinBox* circlesBox_;
-    QLabel* error_;
-    QLabel* source_;
-    ZonePicture* picture_;
+    QLineEdit* line_ = nullptr;
+    QSpinBox* circlesBox_ = nullptr;
+    QLabel* error_ = nullptr;
+    QLabel* source_ = nullptr;
+    ZonePicture* picture_ = nullptr;
     bool own_ = false;
 };
 

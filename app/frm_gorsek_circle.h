@@ -56,18 +56,18 @@ class Tfrm_gorsek : public QWidget {
     // The controls, public so that tests reach them directly.
     // MOP (the listing of the last request) and defTV (its tree) are plain holders, never shown.
     // IV3 to IV5 are the templates the painter copies.
-    LineEdit* eIN;
-    QPushButton* Button1;
-    QPlainTextEdit* Memo1;
+    LineEdit* eIN = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
     std::vector<std::string> MOP{"MOP"};
     expr::RunBudget budget;  // what a request on defTV may spend
     expr::TreeContainer defTV{budget};
-    QLabel* IM;
-    QPushButton* Button2;
+    QLabel* IM = nullptr;
+    QPushButton* Button2 = nullptr;
     const QImage& IV3;
     const QImage& IV4;
     const QImage& IV5;
-    QPushButton* Button3;
+    QPushButton* Button3 = nullptr;
 
     void Button1Click();
     void Button2Click();
@@ -140,11 +140,12 @@ class Tfrm_gorsek : public QWidget {
     // Over IM's corner while the last draw has a note: the parts of its text the diagram did
     // not read as written, the zones its set holds that the diagram cannot show, or both; its
     // tooltip, accessible name and description say which (the misreading first).
-    QLabel* hiddenZonesMarker_;
-    QAction* copyPictureAction_;
-    QAction* savePictureAction_;
-    QAction* showStepsAction_;
-    QAction* showEveryZoneAction_;
+    // Null until made: the picture's event filter already runs while the marker is being made.
+    QLabel* hiddenZonesMarker_ = nullptr;
+    QAction* copyPictureAction_ = nullptr;
+    QAction* savePictureAction_ = nullptr;
+    QAction* showStepsAction_ = nullptr;
+    QAction* showEveryZoneAction_ = nullptr;
     // The text of the last completed draw, and whether defTV still holds its tree: a draw that
     // fails may leave another tree there, which ShowSteps then builds again from the text.
     std::string drawnText_;

@@ -99,10 +99,10 @@ class StepsWindow : public QWidget {
     std::vector<ShownStep> steps_;
     std::vector<StepPicture*> pictures_;
     std::vector<QLabel*> captions_;
-    QScrollArea* scroll_;
-    QLabel* large_;
-    QLabel* largeCaption_;
-    QLabel* summary_;
+    QScrollArea* scroll_ = nullptr;
+    QLabel* large_ = nullptr;
+    QLabel* largeCaption_ = nullptr;
+    QLabel* summary_ = nullptr;
     int largeIndex_ = -1;
     double drawnRatio_ = 0.0;  // the device-pixel ratio the pictures were drawn for
     QImage scratch_;           // the template painter's picture, kept between draws
