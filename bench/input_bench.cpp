@@ -1,9 +1,10 @@
 // rivo-cli on whole inputs, as processes: the time from the start of the program to its end,
 // for the inputs whose time was once unbounded or far too long. Their targets are checked by
 // scripts/check_bench.py:
-//  - a sheet of 600 five-circle diagrams, with colours and with --hatch: under 1 s; and 600
-//    made up (--random, half of them answered with their shortest expression), with a title,
-//    the answers after the exercises and in a file of their own: under 1 s;
+//  - a sheet of 600 five-circle diagrams, with colours, with --hatch and in the Venn layout:
+//    under 1 s; and 600 made up (--random, half of them answered with their shortest
+//    expression), with a title, the answers after the exercises and in a file of their own:
+//    under 1 s;
 //  - an input that never ends (/dev/zero as the sheet's FILE, as its standard input, and as the
 //    standard input of draw --batch): well under a second, 0.5 s;
 //  - the inputs a run's budget bounds, each under 2 s: ten costly lines of a sheet, two texts
@@ -109,6 +110,10 @@ int main(int argc, char** argv) {
         {"sheet600_colour", {"sheet", "5", "{}/sheet.txt", "-o", "{}/s.pdf"}, "empty.txt", 0},
         {"sheet600_hatch",
          {"sheet", "5", "{}/sheet.txt", "-o", "{}/s.pdf", "--hatch"},
+         "empty.txt",
+         0},
+        {"sheet600_venn",
+         {"sheet", "5", "{}/sheet.txt", "--layout", "venn", "-o", "{}/v.pdf"},
          "empty.txt",
          0},
         {"sheet600_random",

@@ -27,7 +27,7 @@ KEY_LIMIT_MS = 100.0
 BATCH_RATE = 500.0  # pictures a second, rivo-cli draw --batch
 VENN_RATIO = 50.0  # times the pictures a second of matplotlib-venn
 EXPRESS_MS = 50.0
-SHEET_MS = 1000.0  # rivo-cli sheet of 600 five-circle diagrams, --hatch too, or made up
+SHEET_MS = 1000.0  # rivo-cli sheet of 600 five-circle diagrams, --hatch, Venn, or made up
 ENDLESS_MS = 500.0  # an input without end (/dev/zero), refused
 REFUSAL_RATIO = 1.5  # steps refusing a text, against regions answering for it
 GROWTH_LIMIT = 64**1.15
@@ -143,6 +143,7 @@ def main(out_dir, quick):
     for name, target, limit in [
             ("sheet600_colour", "sheet of 600 five-circle diagrams", SHEET_MS),
             ("sheet600_hatch", "sheet of 600 five-circle diagrams, --hatch", SHEET_MS),
+            ("sheet600_venn", "sheet of 600 five-circle Venn diagrams", SHEET_MS),
             ("sheet600_random", "sheet of 600 made-up five-circle exercises", SHEET_MS),
             ("sheet600_random_separate", "the same, answers in a file of their own", SHEET_MS),
             ("endless_sheet_file", "sheet of /dev/zero", ENDLESS_MS),

@@ -3,8 +3,10 @@
 // inside its own outline and no other's, and the area the loops enclose is the zone's area.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numbers>
 #include <span>
 #include <string>
 #include <vector>
@@ -96,6 +98,40 @@ TEST(ZoneOutline, AgreesWithTheZonePlacesOfEveryLayout) {
         EXPECT_FALSE(Inside(polygons[0], {6, 6})) << name;
         EXPECT_EQ(ZoneOutline(shapes, 3).size(), outlines[3].size()) << name;
     }
+}
+
+// Fewer cubics a turn for a small picture: each ends on the outline, and the largest distance
+// between a cubic's middle and the outline's point there falls with the fourth power of the step,
+// down to a tenth of a pixel of a 4096-pixel picture at the full count.
+TEST(ZoneOutline, CoarserCubicsStayOnTheOutline) {
+    const std::span<const VennShape> shapes = ShapesOf({5, LayoutKind::kVenn});
+    const double sweep = 2 * std::numbers::pi;
+    std::vector<double> worst;
+    for (const int perTurn : {16, 32, kVennCubics}) {
+        double far = 0;
+        for (const VennShape& shape : shapes) {
+            const std::vector<VennCubic> cubics = PieceCubics(shape, 1, sweep, perTurn);
+            ASSERT_EQ(cubics.size(), static_cast<std::size_t>(perTurn));
+            VennPoint from = VennOutlinePoint(shape, 1);
+            for (std::size_t i = 0; i < cubics.size(); ++i) {
+                const VennCubic& c = cubics[i];
+                const double t = 1 + sweep * static_cast<double>(i + 1) / perTurn;
+                const VennPoint end = VennOutlinePoint(shape, t);
+                EXPECT_NEAR(c.end.x, end.x, 1e-9);
+                EXPECT_NEAR(c.end.y, end.y, 1e-9);
+                const VennPoint mid = VennOutlinePoint(shape, t - sweep / perTurn / 2);
+                far = std::max(
+                    far, std::hypot(
+                             (from.x + 3 * c.control1.x + 3 * c.control2.x + c.end.x) / 8 - mid.x,
+                             (from.y + 3 * c.control1.y + 3 * c.control2.y + c.end.y) / 8 - mid.y));
+                from = c.end;
+            }
+        }
+        worst.push_back(far);
+    }
+    EXPECT_LT(worst[1], worst[0] / 10);
+    EXPECT_LT(worst[2], worst[1] / 10);
+    EXPECT_LT(worst[2] * 4096 / kVennUnits, 0.1);
 }
 
 }  // namespace

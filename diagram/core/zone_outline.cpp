@@ -117,9 +117,9 @@ std::vector<std::vector<OutlineLoop>> ZoneOutlines(std::span<const VennShape> sh
     return outlines;
 }
 
-std::vector<VennCubic> PieceCubics(const VennShape& shape, double from, double sweep) {
-    constexpr double kLongest = 2 * std::numbers::pi / kVennCubics;
-    const int count = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / kLongest - 1e-9)));
+std::vector<VennCubic> PieceCubics(const VennShape& shape, double from, double sweep, int perTurn) {
+    const double longest = 2 * std::numbers::pi / std::max(1, perTurn);
+    const int count = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / longest - 1e-9)));
     const double step = sweep / count;
     std::vector<VennCubic> cubics;
     cubics.reserve(static_cast<std::size_t>(count));

@@ -36,8 +36,10 @@ std::vector<OutlineLoop> ZoneOutline(std::span<const VennShape> shapes, Zone zon
 // crossings serves them all.
 std::vector<std::vector<OutlineLoop>> ZoneOutlines(std::span<const VennShape> shapes);
 
-// A piece as cubic Béziers of at most one kVennCubics-th of a turn each (the Hermite cubics of
-// VennBezierPath), starting at the piece's start point.
-std::vector<VennCubic> PieceCubics(const VennShape& shape, double from, double sweep);
+// A piece as cubic Béziers of at most one `perTurn`-th of a turn each (the Hermite cubics of
+// VennBezierPath with the default), starting at the piece's start point. A small picture needs
+// fewer: the error of each cubic falls with the fourth power of its step.
+std::vector<VennCubic> PieceCubics(const VennShape& shape, double from, double sweep,
+                                   int perTurn = kVennCubics);
 
 }  // namespace rivo::diagram

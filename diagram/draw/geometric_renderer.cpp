@@ -263,9 +263,10 @@ QPointF ToQt(const VennPoint& point) {
 }
 
 // The outline from parameter t0 on over `sweep` radians, after a line to its first point.
-void AppendOutline(QPainterPath& path, const VennShape& shape, double t0, double sweep) {
+void AppendOutline(QPainterPath& path, const VennShape& shape, double t0, double sweep,
+                   int perTurn) {
     path.lineTo(ToQt(VennOutlinePoint(shape, t0)));
-    for (const VennCubic& c : PieceCubics(shape, t0, sweep))
+    for (const VennCubic& c : PieceCubics(shape, t0, sweep, perTurn))
         path.cubicTo(ToQt(c.control1), ToQt(c.control2), ToQt(c.end));
 }
 
@@ -284,14 +285,15 @@ QPainterPath ShapePath(const VennShape& shape, double size) {
 // A zone as its shapes draw it (ZoneOutline): every piece is the shape's own curve, so the fill
 // meets the drawn outline and a vector file holds a few curves. The outside zone, zone 0, is
 // `frame` less every shape.
-QPainterPath ZonePath(std::span<const VennShape> shapes, Zone zone, const QRectF& frame) {
+QPainterPath ZonePath(std::span<const VennShape> shapes, Zone zone, const QRectF& frame,
+                      int perTurn = kVennCubics) {
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     if (zone == 0) path.addRect(frame);
     for (const OutlineLoop& loop : ZoneOutline(shapes, zone)) {
         path.moveTo(ToQt(loop.front().start));
         for (const OutlinePiece& piece : loop)
-            AppendOutline(path, shapes[piece.shape], piece.from, piece.sweep);
+            AppendOutline(path, shapes[piece.shape], piece.from, piece.sweep, perTurn);
         path.closeSubpath();
     }
     return path;
@@ -334,20 +336,48 @@ std::string KindKey(DiagramKind kind) {
     return (kind.layout == LayoutKind::kVenn ? "venn" : "euler") + std::to_string(kind.circles);
 }
 
-const QPainterPath& VennZonePath(int circles, Zone zone) {
+// How many cubics a full turn of an outline needs when the frame is drawn `side` device pixels
+// wide: kVennCubics at 4096 pixels and over (well within a tenth of a pixel there), and fewer for
+// a smaller picture such as a sheet's cell, where the error in pixels stays no larger: a cubic's
+// error falls with the fourth power of its step. Rounded up to a multiple of 4 so that few path
+// sets are ever cached; a 5-circle Venn diagram in a PDF otherwise carries some 700 cubics.
+int CubicsPerTurn(double side) {
+    constexpr double kFullDetail = 4096;
+    if (!(side < kFullDetail)) return kVennCubics;
+    const double needed = kVennCubics * std::sqrt(std::sqrt(std::max(side, 1.0) / kFullDetail));
+    return std::clamp(4 * static_cast<int>(std::ceil(needed / 4)), 16, kVennCubics);
+}
+
+// The cache key's suffix for a detail level; none at full detail.
+std::string DetailKey(int perTurn) {
+    return perTurn == kVennCubics ? std::string() : "/" + std::to_string(perTurn);
+}
+
+const QPainterPath& VennZonePath(int circles, Zone zone, int perTurn = kVennCubics) {
     const DiagramKind kind{circles, LayoutKind::kVenn};
-    return Paths().Get(KindKey(kind) + "/" + std::to_string(zone),
-                       [&] { return ZonePath(ShapesOf(kind), zone, kUniverse); });
+    return Paths().Get(KindKey(kind) + "/" + std::to_string(zone) + DetailKey(perTurn),
+                       [&] { return ZonePath(ShapesOf(kind), zone, kUniverse, perTurn); });
 }
 
-const QPainterPath& OutsidePath(DiagramKind kind, double scale) {
-    return Paths().Get(KindKey(kind) + "/outside/" + std::to_string(scale),
-                       [&] { return ZonePath(ScaledShapes(kind, scale), 0, kUniverse); });
+const QPainterPath& OutsidePath(DiagramKind kind, double scale, int perTurn = kVennCubics) {
+    return Paths().Get(KindKey(kind) + "/outside/" + std::to_string(scale) + DetailKey(perTurn),
+                       [&] { return ZonePath(ScaledShapes(kind, scale), 0, kUniverse, perTurn); });
 }
 
-const QPainterPath& VennShapePath(int circles, std::size_t shape) {
-    return Paths().Get("venn" + std::to_string(circles) + "/shape/" + std::to_string(shape),
-                       [&] { return ShapePath(VennLayoutOf(circles)->shapes[shape], kFrame); });
+const QPainterPath& VennShapePath(int circles, std::size_t shape, int perTurn = kVennCubics) {
+    const DiagramKind kind{circles, LayoutKind::kVenn};
+    return Paths().Get(
+        "venn" + std::to_string(circles) + "/shape/" + std::to_string(shape) + DetailKey(perTurn),
+        [&] {
+            if (perTurn == kVennCubics)
+                return ShapePath(VennLayoutOf(circles)->shapes[shape], kFrame);
+            const VennShape& outline = ShapesOf(kind)[shape];
+            QPainterPath path(ToQt(VennOutlinePoint(outline, 0)));
+            for (const VennCubic& c : PieceCubics(outline, 0, 2 * std::numbers::pi, perTurn))
+                path.cubicTo(ToQt(c.control1), ToQt(c.control2), ToQt(c.end));
+            path.closeSubpath();
+            return path;
+        });
 }
 
 // The colour of a zone in the convention of the Euler diagrams: silver for up to four circles,
@@ -707,6 +737,8 @@ void Render(QPainter& painter, const QRectF& target, DiagramKind kind, std::stri
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(target.width() / kFrame, target.height() / kFrame);
+    const double side = kFrame * std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    const int perTurn = CubicsPerTurn(side);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(QRectF(0, 0, kFrame, kFrame), Qt::IntersectClip);
     painter.fillRect(QRectF(0, 0, kFrame, kFrame), Qt::white);
@@ -728,7 +760,7 @@ void Render(QPainter& painter, const QRectF& target, DiagramKind kind, std::stri
 
     Shader shader(painter, options);
     if (options.universe && (zones & kOutsideZone) != 0) {
-        shader.Shade(OutsidePath(kind, scale), ZoneColour(kind.circles, 0));
+        shader.Shade(OutsidePath(kind, scale, perTurn), ZoneColour(kind.circles, 0));
     }
     if (euler) {
         // Each code once, whatever the input repeats.
@@ -743,7 +775,7 @@ void Render(QPainter& painter, const QRectF& target, DiagramKind kind, std::stri
     } else {
         for (Zone zone = 1; zone <= ZoneCount(kind.circles); ++zone) {
             if ((zones >> zone & 1u) != 0) {
-                shader.Shade(shrunk(VennZonePath(kind.circles, zone)),
+                shader.Shade(shrunk(VennZonePath(kind.circles, zone, perTurn)),
                              ZoneColour(kind.circles, zone));
             }
         }
@@ -760,7 +792,7 @@ void Render(QPainter& painter, const QRectF& target, DiagramKind kind, std::stri
     } else {
         for (std::size_t i = 0; i < static_cast<std::size_t>(kind.circles); ++i) {
             painter.setPen(QPen(VennOutlineColour(kind.circles, i), 1.0));
-            painter.drawPath(shrunk(VennShapePath(kind.circles, i)));
+            painter.drawPath(shrunk(VennShapePath(kind.circles, i, perTurn)));
         }
     }
     // Over a shaded outside zone, the names and letters stand on white, to be read.
