@@ -849,13 +849,21 @@ void RenderDiagram(QPainter& painter, const QRectF& target, DiagramSize size,
     Render(painter, target, KindOf(size), regions, 0, options);
 }
 
-QImage RenderDiagramImage(DiagramSize size, std::string_view regions, int side,
-                          const RenderOptions& options) {
+// A white square of `side` pixels with `draw` run on it over its whole area.
+template <typename Draw>
+QImage SquarePicture(int side, const Draw& draw) {
     QImage picture(side, side, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
-    RenderDiagram(painter, QRectF(0, 0, side, side), size, regions, options);
+    draw(painter, QRectF(0, 0, side, side));
     return picture;
+}
+
+QImage RenderDiagramImage(DiagramSize size, std::string_view regions, int side,
+                          const RenderOptions& options) {
+    return SquarePicture(side, [&](QPainter& painter, const QRectF& target) {
+        RenderDiagram(painter, target, size, regions, options);
+    });
 }
 
 void RenderZones(QPainter& painter, const QRectF& target, DiagramKind kind, UniverseSet zones,
@@ -869,11 +877,9 @@ void RenderZones(QPainter& painter, const QRectF& target, DiagramKind kind, Univ
 
 QImage RenderZonesImage(DiagramKind kind, UniverseSet zones, int side,
                         const RenderOptions& options) {
-    QImage picture(side, side, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    RenderZones(painter, QRectF(0, 0, side, side), kind, zones, options);
-    return picture;
+    return SquarePicture(side, [&](QPainter& painter, const QRectF& target) {
+        RenderZones(painter, target, kind, zones, options);
+    });
 }
 
 QTransform LayoutTransform(const QRectF& target, DiagramKind kind, const RenderOptions& options) {
